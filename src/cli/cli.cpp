@@ -1,0 +1,58 @@
+#include "cli/cli.h"
+
+#include <ostream>
+
+#include "cli/cli_commands.h"
+
+namespace vido {
+
+namespace {
+
+struct CommandEntry {
+  const char* name;
+  const char* usage;
+  const char* summary;
+  CliCommand run;
+};
+
+const std::vector<CommandEntry>& Commands() {
+  static const std::vector<CommandEntry> commands = {};
+  return commands;
+}
+
+void PrintHelp(std::ostream& out) {
+  out << "Usage: vido-cli COMMAND [OPTIONS] ARGUMENTS\n\n"
+         "Multicriteria sorting problems (\".tri\" files) from the command line.\n"
+         "Messages of the program are written to standard error, one per line, as\n"
+         "\"error: TEXT\", \"warning: TEXT\", \"information: TEXT\" or \"question: TEXT\";\n"
+         "questions are answered No unless a command's option says otherwise.\n"
+         "Exit status: 0 when no error message was shown, 1 when one was, 2 for a\n"
+         "usage error.\n\nCommands:\n";
+  for (const auto& c : Commands()) {
+    out << "  vido-cli " << c.usage << "\n      " << c.summary << "\n";
+  }
+  out << "  vido-cli --help\n      Shows this text.\n";
+}
+
+}  // namespace
+
+int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  if (args.empty()) {
+    PrintHelp(err);
+    return kExitUsage;
+  }
+  if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+    PrintHelp(out);
+    return kExitOk;
+  }
+  for (const auto& c : Commands()) {
+    if (args[0] == c.name) {
+      CliArgs rest(args.begin() + 1, args.end());
+      return c.run(rest, out, err);
+    }
+  }
+  err << "vido-cli: unknown command '" << args[0] << "' (see vido-cli --help)\n";
+  return kExitUsage;
+}
+
+}  // namespace vido

@@ -1,0 +1,63 @@
+#include "model/validation.h"
+
+#include <optional>
+#include <string>
+
+#include "model/problem_layout.h"
+#include "support/number_text.h"
+
+namespace vido {
+
+bool ValidateBounds(Workspace& ws, UserPort& port) {
+  bool ok = true;
+  Table& b = ws.BGrid;
+  for (int c = 1; c <= ws.CriteriaCount + 1; ++c) {
+    const std::string column = std::to_string(c);
+    // Both bounds are compared as read, before the corrections below.
+    const std::optional<double> lower = ParseReal(b.Cell(c, 1));
+    const std::optional<double> upper = ParseReal(b.Cell(c, 2));
+    if (!lower) {
+      port.Error("Invalid lower bound in column " + column);
+      ok = false;
+    } else if (*lower < 0) {
+      port.Error("Lower bound in column " + column + " was <0: changed it to 0");
+      b.SetCell(c, 1, "0.0");
+    }
+    if (!upper) {
+      port.Error("Invalid upper bound in column " + column);
+      ok = false;
+    } else if (*upper > 1) {
+      port.Error("Upper bound in column " + column + " was >1: changed it to 1");
+      b.SetCell(c, 2, "1.0");
+    }
+    if (lower && upper && *lower > *upper) {
+      port.Error("Lower bound exceeds upper bound in column " + column);
+      ok = false;
+    }
+  }
+  return ok;
+}
+
+bool ValidateRhs(Workspace& ws, UserPort& port) {
+  bool ok = true;
+  Table& c = ws.CGrid;
+  const int col = RhsCol(ws.CriteriaCount);
+  for (int row = 2; row <= ws.ConstraintsCount; ++row) {
+    const std::string number = std::to_string(row - 1);
+    if (c.Cell(col, row).find_first_not_of(" \t") == std::string::npos) {
+      c.SetCell(col, row, "0");
+      continue;
+    }
+    const std::optional<double> rhs = ParseReal(c.Cell(col, row));
+    if (!rhs) {
+      port.Error("Invalid RHS is row " + number);
+      ok = false;
+    } else if (*rhs < 0) {
+      port.Error("Negative RHS is row " + number);
+      ok = false;
+    }
+  }
+  return ok;
+}
+
+}  // namespace vido

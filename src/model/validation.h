@@ -1,0 +1,22 @@
+#ifndef VIDO_MODEL_VALIDATION_H_
+#define VIDO_MODEL_VALIDATION_H_
+
+#include "model/workspace.h"
+#include "support/user_port.h"
+
+namespace vido {
+
+// The checks every analysis runs first. Each failure shows its own error box; every
+// column (every row) is checked before the result is returned.
+
+// BGrid bounds of lambda and the weights: numbers within [0, 1], lower <= upper. A
+// negative lower bound becomes "0.0" and an upper bound above 1 becomes "1.0" (with a
+// message) without failing the check.
+bool ValidateBounds(Workspace& ws, UserPort& port);
+
+// Right-hand sides of the additional constraints: numbers >= 0; an empty one becomes "0".
+bool ValidateRhs(Workspace& ws, UserPort& port);
+
+}  // namespace vido
+
+#endif  // VIDO_MODEL_VALIDATION_H_

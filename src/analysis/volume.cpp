@@ -20,7 +20,8 @@ void FormShow(VolumeForm& form) { form.progress_position = 0; }
 namespace {
 
 uint64_t ClockSeed() {
-  return static_cast<uint64_t>(std::chrono::high_resolution_clock::now().time_since_epoch().count());
+  return static_cast<uint64_t>(
+      std::chrono::high_resolution_clock::now().time_since_epoch().count());
 }
 
 void Repaint(VolumeForm& form) {

@@ -89,8 +89,7 @@ TEST(Assignment, CategoryHoleAndItsAssertion) {
       IsCategoryHole(ws, 1, h);
       FAIL() << "h = " << h;
     } catch (const CommandError& e) {
-      EXPECT_NE(std::string(e.what()).find("cat=pior ou cat=melhor em buraco"),
-                std::string::npos);
+      EXPECT_NE(std::string(e.what()).find("cat=pior ou cat=melhor em buraco"), std::string::npos);
       EXPECT_NE(std::string(e.what()).find("Main"), std::string::npos);
     }
   }

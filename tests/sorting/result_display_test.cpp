@@ -72,7 +72,7 @@ TEST_F(ResultDisplayTest, OrderedTableAlwaysUsesTheRangesOfItsRowsAction) {
   EXPECT_EQ(ORGridCellLook(ws_, 4, 1).fill, CellFill::kGreen);
   EXPECT_EQ(ORGridCellLook(ws_, 1, 1).fill, CellFill::kWhite);
   EXPECT_EQ(ORGridCellLook(ws_, 3, 2).fill, CellFill::kLime);  // action 1, range [1, 4]
-  ws_.VariabilityOrder.clear();  // not computed yet: nothing to draw
+  ws_.VariabilityOrder.clear();                                // not computed yet: nothing to draw
   EXPECT_EQ(ORGridCellLook(ws_, 4, 1).fill, CellFill::kWhite);
 }
 

@@ -22,14 +22,14 @@ struct ViewState {
   bool inferred_constraints_tab_visible = true;
   bool infer_prog_tab_visible = true;
   bool indices_tab_visible = true;
-  bool output_stale = false;           // red captions of the output tabs
-  bool report_enabled = false;         // SpeedButtonReport
-  bool inconsistency_enabled = false;  // the "&Inconsistency" item of the menu bar
-  bool uj_button_enabled = true;       // "Use uj" is disabled while "Use vj" is up
-  std::string save_dialog_file_name;   // SaveDialog: shared by the problem file and the report
-  std::string open_dialog_file_name;   // OpenDialog2
-  std::string label_ma;                // LabelMA, "Indices" tab
-  std::string label_ma_dif;            // LabelMADif, "Indices" tab
+  bool output_stale = false;                     // red captions of the output tabs
+  bool report_enabled = false;                   // SpeedButtonReport
+  bool inconsistency_enabled = false;            // the "&Inconsistency" item of the menu bar
+  bool uj_button_enabled = true;                 // "Use uj" is disabled while "Use vj" is up
+  std::string save_dialog_file_name = "output";  // SaveDialog: problem file and report
+  std::string open_dialog_file_name;             // OpenDialog2
+  std::string label_ma;                          // LabelMA, "Indices" tab
+  std::string label_ma_dif;                      // LabelMADif, "Indices" tab
 };
 
 // Everything the main window shows, in one object: the input tables, the counts, the

@@ -188,5 +188,34 @@ TEST_F(VolumeTest, ConversionErrorEndsTheRun) {
   EXPECT_FALSE(form_.running);
 }
 
+TEST_F(VolumeTest, CommandChecksTheDataBeforeTheWindowOpens) {
+  EXPECT_FALSE(VolumeItemClick(ws_, port_, form_));
+  EXPECT_EQ(port_.Errors(), (std::vector<std::string>{"You must read data first"}));
+
+  MakeProblem(2);
+  port_.messages.clear();
+  ws_.BGrid.SetCell(2, 1, "0.8");  // k1 in [0.8, 0.5]
+  ws_.BGrid.SetCell(2, 2, "0.5");
+  AddConstraint(ws_, {"1", "0", "0"}, "<=", "-1");
+  EXPECT_FALSE(VolumeItemClick(ws_, port_, form_));
+  // The bounds fail first; the right-hand sides are not checked then.
+  EXPECT_EQ(port_.Errors(),
+            (std::vector<std::string>{"Lower bound exceeds upper bound in column 2"}));
+
+  port_.messages.clear();
+  ws_.BGrid.SetCell(2, 1, "0");
+  EXPECT_FALSE(VolumeItemClick(ws_, port_, form_));
+  EXPECT_EQ(port_.Errors(), (std::vector<std::string>{"Negative RHS is row 1"}));
+
+  ws_.CGrid.SetCell(5, 2, "1");
+  SetExample(ws_, 1, 2, 2);
+  form_.progress_position = 77;
+  port_.messages.clear();
+  EXPECT_TRUE(VolumeItemClick(ws_, port_, form_));
+  EXPECT_TRUE(port_.messages.empty());
+  EXPECT_EQ(ws_.ExampleRowsCount, 1);
+  EXPECT_EQ(form_.progress_position, 0);
+}
+
 }  // namespace
 }  // namespace vido

@@ -4,67 +4,15 @@
 #include <string>
 #include <vector>
 
+#include "model/new_problem.h"
 #include "model/workspace.h"
 #include "support/number_text.h"
 
 namespace vido::testing {
 
-// Fills a Workspace's input tables directly with the defaults of a new problem of n
-// criteria, K categories and m actions, so that tests of the analyses do not depend
-// on the file reader or the editing commands.
-inline void MakeSmallProblem(Workspace& ws, int n, int k, int m) {
-  ws.CriteriaCount = n;
-  ws.CategoriesCount = k;
-  ws.ActionsCount = m;
-  ws.ConstraintsCount = 1;
-
-  ws.AGrid.SetSize(3 + n, 1 + m);
-  ws.AGrid.SetCell(0, 0, "Action");
-  ws.AGrid.SetCell(1, 0, "ELow");
-  ws.AGrid.SetCell(2, 0, "EHigh");
-  ws.FGrid.SetSize(1 + n, 5 * (k - 1) + 2);
-  for (int j = 1; j <= n; ++j) {
-    ws.AGrid.SetCell(2 + j, 0, Format("g%d", j));
-    ws.FGrid.SetCell(j, 0, Format("g%d", j));
-  }
-  for (int i = 1; i <= m; ++i) {
-    ws.AGrid.SetCell(0, i, Format("%d", i - 1));
-    ws.AGrid.SetCell(1, i, "1");
-    ws.AGrid.SetCell(2, i, Format("%d", k));
-    for (int j = 1; j <= n; ++j) ws.AGrid.SetCell(2 + j, i, "0");
-  }
-  const char* labels[5] = {"g(b%d)", "q%d", "p%d", "u%d", "v%d"};
-  for (int h = 1; h < k; ++h) {
-    for (int o = 0; o < 5; ++o) {
-      const int row = 5 * (h - 1) + 1 + o;
-      ws.FGrid.SetCell(0, row, Format(labels[o], h));
-      for (int j = 1; j <= n; ++j) ws.FGrid.SetCell(j, row, "0");
-    }
-  }
-  ws.FGrid.SetCell(0, 5 * (k - 1) + 1, "MAX/min?(1/-1)");
-  for (int j = 1; j <= n; ++j) ws.FGrid.SetCell(j, 5 * (k - 1) + 1, "1");
-
-  ws.BGrid.SetSize(n + 2, 3);
-  ws.BGrid.SetCell(1, 0, "lambda");
-  ws.BGrid.SetCell(1, 1, "0.5");
-  ws.BGrid.SetCell(1, 2, "1.0");
-  for (int j = 1; j <= n; ++j) {
-    ws.BGrid.SetCell(1 + j, 0, Format("k%d", j));
-    ws.BGrid.SetCell(1 + j, 1, "0");
-    ws.BGrid.SetCell(1 + j, 2, "0.5");
-  }
-
-  ws.CGrid.SetSize(n + 4, 2);
-  ws.CGrid.SetCell(1, 0, "lambda");
-  for (int j = 1; j <= n; ++j) ws.CGrid.SetCell(1 + j, 0, Format("k%d", j));
-  ws.CGrid.SetCell(n + 2, 0, "<,=,>");
-  ws.CGrid.SetCell(n + 3, 0, "RHS");
-  ws.CGrid.SetCell(0, 1, "Norm");
-  ws.CGrid.SetCell(1, 1, "0");
-  for (int j = 1; j <= n; ++j) ws.CGrid.SetCell(1 + j, 1, "1");
-  ws.CGrid.SetCell(n + 2, 1, "=");
-  ws.CGrid.SetCell(n + 3, 1, "1");
-}
+// A new problem of n criteria, K categories and m actions with its defaults, which the
+// tests then shape with the setters below.
+inline void MakeSmallProblem(Workspace& ws, int n, int k, int m) { BuildNewProblem(ws, n, m, k); }
 
 // FGrid cell of profile h: offset 0 g(b), 1 q, 2 p, 3 u, 4 v.
 inline void SetThreshold(Workspace& ws, int h, int offset, int j, const std::string& text) {

@@ -16,7 +16,21 @@ struct CommandEntry {
 };
 
 const std::vector<CommandEntry>& Commands() {
-  static const std::vector<CommandEntry> commands = {};
+  static const std::vector<CommandEntry> commands = {
+      {"assign", "assign IN --lambda L --weights k1,...,kn",
+       "Prints every action's name, a TAB and its category under lambda L and the\n"
+       "      weights k1..kn (pessimistic assignment).",
+       CliAssign},
+      {"program", "program IN",
+       "Builds the example constraints, the inference program and the analysis table\n"
+       "      and prints them (ICGrid, IPGrid, IGrid) as tab-separated text.",
+       CliProgram},
+      {"volume", "volume IN [--precision P] [--seed S]",
+       "Estimates the volume of the parameter region compatible with the problem's\n"
+       "      information; P significant digits (2 to 5, default 3), seed S for a\n"
+       "      repeatable run (default: the clock).",
+       CliVolume},
+  };
   return commands;
 }
 

@@ -11,6 +11,13 @@ using CliArgs = std::vector<std::string>;
 // A command receives the arguments after its name and returns the exit status.
 using CliCommand = int (*)(const CliArgs& args, std::ostream& out, std::ostream& err);
 
+// assign IN --lambda L --weights k1,...,kn: the category of every action.
+int CliAssign(const CliArgs& args, std::ostream& out, std::ostream& err);
+// program IN: the example constraints, the inference program and the analysis table.
+int CliProgram(const CliArgs& args, std::ostream& out, std::ostream& err);
+// volume IN [--precision P] [--seed S]: the volume estimate.
+int CliVolume(const CliArgs& args, std::ostream& out, std::ostream& err);
+
 }  // namespace vido
 
 #endif  // VIDO_CLI_CLI_COMMANDS_H_

@@ -1,0 +1,126 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "cli/cli.h"
+#include "common/small_problem.h"
+#include "model/problem_file.h"
+
+namespace vido {
+namespace {
+
+using testing::AddConstraint;
+using testing::MakeSmallProblem;
+using testing::SetExample;
+using testing::SetPerformances;
+using testing::SetProfile;
+
+struct CliRun {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+CliRun RunArgs(const std::vector<std::string>& args) {
+  std::ostringstream out, err;
+  const int status = RunCli(args, out, err);
+  return {status, out.str(), err.str()};
+}
+
+void WriteProblem(const Workspace& ws, const std::string& path) {
+  std::ofstream(path, std::ios::binary) << ProblemFileText(ws);
+}
+
+// Three categories on two criteria, profiles at 10 and 20 on both; the actions sit
+// below b_1, between the profiles, above both, and half way (g1 only) above both.
+Workspace SortingProblem() {
+  Workspace ws;
+  MakeSmallProblem(ws, 2, 3, 4);
+  for (int j = 1; j <= 2; ++j) {
+    SetProfile(ws, 1, j, 10);
+    SetProfile(ws, 2, j, 20);
+  }
+  SetPerformances(ws, 1, {0, 0});
+  SetPerformances(ws, 2, {15, 15});
+  SetPerformances(ws, 3, {25, 25});
+  SetPerformances(ws, 4, {25, 0});
+  return ws;
+}
+
+TEST(CliAnalysisCommands, AssignPrintsEveryActionsCategory) {
+  WriteProblem(SortingProblem(), "assign.tri");
+  CliRun run = RunArgs({"assign", "assign.tri", "--lambda", "0.6", "--weights", "0.5,0.5"});
+  EXPECT_EQ(run.status, kExitOk) << run.err;
+  EXPECT_EQ(run.out, "0\t1\n1\t2\n2\t3\n3\t1\n");
+  run = RunArgs({"assign", "assign.tri", "--lambda", "0.5000005", "--weights", "0.5,0.5"});
+  EXPECT_EQ(run.out, "0\t1\n1\t2\n2\t3\n3\t2\n");  // lifted by the tolerance, scan ended
+
+  EXPECT_EQ(RunArgs({"assign", "assign.tri", "--lambda", "0.6", "--weights", "0.5"}).status,
+            kExitUsage);
+  EXPECT_EQ(RunArgs({"assign", "assign.tri", "--weights", "0.5,0.5"}).status, kExitUsage);
+  EXPECT_EQ(RunArgs({"assign", "assign.tri", "--lambda", "x", "--weights", "0.5,0.5"}).status,
+            kExitUsage);
+  run = RunArgs({"assign", "missing.tri", "--lambda", "0.6", "--weights", "0.5,0.5"});
+  EXPECT_EQ(run.status, kExitError);
+  EXPECT_EQ(run.err, "error: Error on reading : Could not open file\n");
+}
+
+TEST(CliAnalysisCommands, ProgramPrintsTheThreeTables) {
+  Workspace ws = SortingProblem();
+  SetExample(ws, 2, 2, 2);
+  AddConstraint(ws, {"0", "1", "-1"}, ">=", "0.1");
+  WriteProblem(ws, "program.tri");
+  const CliRun run = RunArgs({"program", "program.tri"});
+  EXPECT_EQ(run.status, kExitOk) << run.err;
+  EXPECT_EQ(run.out,
+            "ICGrid\n"
+            "\tlambda\tk1\tk2\t<,=,>\tRHS\n"
+            "C(1)>=2\t-1\t1\t1\t>=\t0\n"
+            "C(1)<=2\t1\t0\t0\t>=\t0.0001\n"
+            "IPGrid\n"
+            "Descr\talpha\tlambda\tk1\tk2\t<,=,>\tRHS\tError\n"
+            "C(1)>=2\t1\t-1\t1\t1\t>=\t0\t\n"
+            "C(1)<=2\t1\t1\t0\t0\t>=\t0.0001\t\n"
+            "ad1\t1\t0\t1\t-1\t>=\t0.1\t\n"
+            "LB lambda\t1\t1\t0\t0\t>=\t0.5\t\n"
+            "UB k1\t-1\t0\t1\t0\t<=\t0.5\t\n"
+            "UB k2\t-1\t0\t0\t1\t<=\t0.5\t\n"
+            "IGrid\n"
+            "No.\tDescr\tlambda\tk1\tk2\t>=\tRHS\n"
+            "1\tC(1)>=2\t-1\t1\t1\t>=\t0\n"
+            "2\tC(1)<=2\t1\t0\t0\t>=\t0.0001\n"
+            "3\tad1\t0\t1\t-1\t>=\t0.1\n"
+            "4\tLB lambda\t1\t0\t0\t>=\t0.5\n"
+            "5\tUB k1\t0\t-1\t0\t>=\t-0.5\n"
+            "6\tUB k2\t0\t0\t-1\t>=\t-0.5\n");
+}
+
+TEST(CliAnalysisCommands, ProgramStopsOnInvalidBounds) {
+  Workspace ws = SortingProblem();
+  ws.BGrid.SetCell(2, 1, "0.8");  // k1 in [0.8, 0.5]
+  WriteProblem(ws, "bounds.tri");
+  const CliRun run = RunArgs({"program", "bounds.tri"});
+  EXPECT_EQ(run.status, kExitError);
+  EXPECT_EQ(run.err, "error: Lower bound exceeds upper bound in column 2\n");
+  EXPECT_EQ(run.out, "");
+}
+
+TEST(CliAnalysisCommands, VolumeOfTheTwoCriteriaExample) {
+  Workspace ws;
+  MakeSmallProblem(ws, 2, 2, 2);
+  ws.BGrid.SetCell(2, 2, "1");
+  ws.BGrid.SetCell(3, 2, "1");
+  WriteProblem(ws, "volume.tri");
+  CliRun run = RunArgs({"volume", "volume.tri", "--seed", "7"});
+  EXPECT_EQ(run.status, kExitOk) << run.err;
+  EXPECT_EQ(run.out, "Dimension: 2\nAbsolute Volume: 0.5\nVolume to bounds: 1\n");
+  run = RunArgs({"volume", "volume.tri", "--precision", "5"});  // clock seed
+  EXPECT_EQ(run.out, "Dimension: 2\nAbsolute Volume: 0.5\nVolume to bounds: 1\n");
+  EXPECT_EQ(RunArgs({"volume", "volume.tri", "--precision", "6"}).status, kExitUsage);
+  EXPECT_EQ(RunArgs({"volume", "volume.tri", "--seed", "-1"}).status, kExitUsage);
+  EXPECT_EQ(RunArgs({"volume", "volume.tri", "--colour", "red"}).status, kExitUsage);
+}
+
+}  // namespace
+}  // namespace vido

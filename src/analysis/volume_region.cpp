@@ -99,32 +99,37 @@ HitOrMissSampler::HitOrMissSampler(const VolumeRegion& region) {
   }
   free_count_ = static_cast<int>(free_vars.size());
   point_.assign(free_vars.size(), 0.0);
-  constraint_rows_ = region.constraint_rows;
-  bound_rows_ = static_cast<int>(region.inequalities.size()) - region.constraint_rows;
+  bound_rows_.start.push_back(0);
+  constraint_rows_.start.push_back(0);
   for (int r = 0; r < static_cast<int>(region.inequalities.size()); ++r) {
     const LinearRow& row = region.inequalities[r];
-    const bool bound = r >= region.constraint_rows;
-    auto& matrix = bound ? bound_matrix_ : constraint_matrix_;
-    for (int i : free_vars) matrix.push_back(row.a[i]);
-    (bound ? bound_rhs_ : constraint_rhs_).push_back(row.b);
+    SparseRows& rows = r >= region.constraint_rows ? bound_rows_ : constraint_rows_;
+    for (int f = 0; f < free_count_; ++f) {
+      const double a = row.a[free_vars[f]];
+      if (a == 0) continue;
+      rows.index.push_back(f);
+      rows.value.push_back(a);
+    }
+    rows.start.push_back(static_cast<int>(rows.index.size()));
+    rows.rhs.push_back(row.b);
   }
 }
 
-namespace {
-
 // True when the point passes every row: a.x <= b, a point on the boundary passing.
 // Stops at the first failing row.
-inline bool PassesAll(const double* matrix, const double* rhs, int rows, const double* x,
-                      int width) {
-  for (int r = 0; r < rows; ++r, matrix += width) {
+bool HitOrMissSampler::PassesAll(const SparseRows& rows, const double* x) {
+  const int count = rows.Count();
+  const int* start = rows.start.data();
+  const int* index = rows.index.data();
+  const double* value = rows.value.data();
+  const double* rhs = rows.rhs.data();
+  for (int r = 0; r < count; ++r) {
     double sum = 0;
-    for (int i = 0; i < width; ++i) sum += matrix[i] * x[i];
+    for (int e = start[r]; e < start[r + 1]; ++e) sum += value[e] * x[index[e]];
     if (sum > rhs[r]) return false;
   }
   return true;
 }
-
-}  // namespace
 
 void HitOrMissSampler::Draw(uint32_t count, UniformRandom& random) {
   double* x = point_.data();
@@ -134,12 +139,9 @@ void HitOrMissSampler::Draw(uint32_t count, UniformRandom& random) {
   for (uint32_t s = 0; s < count; ++s) {
     ++samples_;
     for (int i = 0; i < free_count; ++i) x[i] = lower[i] + random.Next() * width[i];
-    if (!PassesAll(bound_matrix_.data(), bound_rhs_.data(), bound_rows_, x, free_count)) continue;
+    if (!PassesAll(bound_rows_, x)) continue;
     ++inside_bounds_;
-    if (PassesAll(constraint_matrix_.data(), constraint_rhs_.data(), constraint_rows_, x,
-                  free_count)) {
-      ++inside_all_;
-    }
+    if (PassesAll(constraint_rows_, x)) ++inside_all_;
   }
 }
 

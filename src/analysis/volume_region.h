@@ -59,14 +59,20 @@ class HitOrMissSampler {
 
  private:
   int free_count_ = 0;
-  int bound_rows_ = 0;
-  int constraint_rows_ = 0;
   double box_volume_ = 1;
   std::vector<double> lower_, width_;  // per free variable
-  // Rows restricted to the free variables, row after row: the bound rows, then the
-  // constraint rows, so that each group is contiguous.
-  std::vector<double> bound_matrix_, bound_rhs_;
-  std::vector<double> constraint_matrix_, constraint_rhs_;
+  // Rows restricted to the free variables, each group row after row. Only non-zero
+  // coefficients are kept: most bound rows have a single one, and leaving out zero
+  // terms does not change a sum.
+  struct SparseRows {
+    std::vector<int> start;  // row r holds entries start[r] .. start[r + 1] - 1
+    std::vector<int> index;  // position among the free variables
+    std::vector<double> value;
+    std::vector<double> rhs;
+    int Count() const { return static_cast<int>(rhs.size()); }
+  };
+  static bool PassesAll(const SparseRows& rows, const double* x);
+  SparseRows bound_rows_, constraint_rows_;
   std::vector<double> point_;
   uint32_t samples_ = 0;
   uint32_t inside_bounds_ = 0;

@@ -59,6 +59,12 @@ char ConstraintSense(const Workspace& ws, int row) {
                             sign.c_str(), ws.CGrid.Cell(0, row).c_str(), row - 1));
 }
 
+std::string AnalysisTableCellText(const Table& igrid, int col, int row) {
+  const std::string& text = igrid.Cell(col, row);
+  if (text == "0" && col != igrid.ColCount() - 1) return "";
+  return text;
+}
+
 void BuildExampleConstraints(Workspace& ws, UserPort& port) {
   const int n = ws.CriteriaCount;
   const int k = ws.CategoriesCount;

@@ -25,6 +25,9 @@ void BuildInferenceProgram(Workspace& ws);
 // Must follow BuildExampleConstraints.
 void BuildAnalysisTable(Workspace& ws);
 
+// What a cell of IGrid shows: a "0" is drawn blank, except in the last column (RHS).
+std::string AnalysisTableCellText(const Table& igrid, int col, int row);
+
 // The sense of CGrid row `row` by the first character of its sign cell ('<', '=' or
 // '>'); CommandError naming the row for anything else.
 char ConstraintSense(const Workspace& ws, int row);

@@ -134,6 +134,9 @@ TEST_F(ProgramTablesTest, AnalysisTable) {
                   {"7", "LB lambda", "1", "0", "0", ">=", "0.6"},
                   {"8", "UB k1", "0", "-1", "0", ">=", "-0.7"},
                   {"9", "LB k2", "0", "0", "1", ">=", "0.1"}}));
+  EXPECT_EQ(AnalysisTableCellText(ws_.IGrid, 2, 5), "");   // a zero coefficient is blank
+  EXPECT_EQ(AnalysisTableCellText(ws_.IGrid, 6, 5), "0");  // but not a zero RHS
+  EXPECT_EQ(AnalysisTableCellText(ws_.IGrid, 3, 5), "-1");
 }
 
 TEST_F(ProgramTablesTest, InvalidSignRefusesTheRunAndNamesTheRow) {

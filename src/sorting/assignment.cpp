@@ -38,8 +38,4 @@ bool IsCategoryHole(const Workspace& ws, int i, int h) {
   return CredibilityCoefficients(ws, i, h) == CredibilityCoefficients(ws, i, h - 1);
 }
 
-bool HasAssignmentExample(const Workspace& ws, int i) {
-  return ws.AGrid.Integer(1, i) > 1 || ws.AGrid.Integer(2, i) < ws.CategoriesCount;
-}
-
 }  // namespace vido

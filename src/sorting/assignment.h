@@ -21,9 +21,6 @@ void ComputeInferredCategories(Workspace& ws);
 // is an internal error (CommandError).
 bool IsCategoryHole(const Workspace& ws, int i, int h);
 
-// The assignment example of action i restricts its category (ELow > 1 or EHigh < K).
-bool HasAssignmentExample(const Workspace& ws, int i);
-
 }  // namespace vido
 
 #endif  // VIDO_SORTING_ASSIGNMENT_H_

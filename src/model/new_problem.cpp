@@ -2,7 +2,9 @@
 
 #include <string>
 
+#include "model/problem_file.h"
 #include "model/problem_layout.h"
+#include "support/command_boundary.h"
 #include "support/number_text.h"
 
 namespace vido {
@@ -90,6 +92,66 @@ void BuildNewProblem(Workspace& ws, int criteria, int actions, int categories) {
   PrepareBGrid(ws, criteria);
   PrepareCGrid(ws, criteria);
   ws.view.input_tabs_visible = true;
+}
+
+std::optional<std::string> CheckNewProblemField(NewProblemField field, const std::string& text) {
+  if (text.empty()) return "You must enter a value";
+  const bool digits = text.find_first_not_of("0123456789") == std::string::npos;
+  const std::optional<int> value = ParseInteger(text);
+  // Only digits, yet too long for an integer: certainly above the limit.
+  if (!value && !digits) return "Invalid number";
+  const int limit = field == NewProblemField::kAlternatives ? 1000
+                    : field == NewProblemField::kCriteria   ? 12
+                                                            : 20;
+  if (!value || *value > limit) return "Number is too high";
+  if (*value < 2) return "Number is too low";
+  return std::nullopt;
+}
+
+bool NewProblemFieldAcceptsKey(char key) { return (key >= '0' && key <= '9') || key == '\b'; }
+
+void New1Click(Workspace& ws, UserPort& port, NewProblemFields& fields,
+               const NewProblemDialog& dialog) {
+  RunCommand(port, [&] {
+    if (ws.DataModified && port.Confirm("Save current files?")) {
+      // Going on after a save that did not happen would lose the data the user just
+      // asked to keep.
+      if (!SaveProblemFile(ws, port, false)) return;
+    }
+    if (!dialog(fields)) return;
+    struct Field {
+      const std::string& text;
+      NewProblemField kind;
+      const char* assertion;
+    };
+    const Field order[] = {
+        {fields.criteria, NewProblemField::kCriteria,
+         "Assertion violated: No. Criteria is invalid"},
+        {fields.alternatives, NewProblemField::kAlternatives,
+         "Assertion violated: No. Actions is invalid"},
+        {fields.categories, NewProblemField::kCategories,
+         "Assertion violated: No. Categories is invalid"},
+    };
+    int values[3];
+    for (int f = 0; f < 3; ++f) {
+      const std::optional<int> value = ParseInteger(order[f].text);
+      if (!value) {
+        port.Error(order[f].assertion);
+        return;
+      }
+      // The dialog checks each field as it is left; a value that got past it anyway
+      // is refused here with the same message.
+      if (const auto message = CheckNewProblemField(order[f].kind, order[f].text)) {
+        port.Error(*message);
+        return;
+      }
+      values[f] = *value;
+    }
+    // The limit of 12 criteria also keeps n below the 20 that no problem may reach.
+    BuildNewProblem(ws, values[0], values[1], values[2]);
+    ws.ResetResults();
+    ws.view.caption = kBareCaption;
+  });
 }
 
 }  // namespace vido

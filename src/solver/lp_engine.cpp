@@ -25,26 +25,22 @@ unsigned Code(const std::string& name, size_t k) {
 }
 
 // Walks the probe sequence of `name` until `matches` accepts the slot's content or the
-// slot is empty; returns that slot. The sequence is the name's own step; should it come
-// back to the home slot without meeting an empty slot (the step shares a factor with the
-// table size, so the cycle may be shorter than the table), the walk goes on slot by slot,
-// which reaches every slot: the engine's limits always leave some slot empty.
+// slot is empty; returns that slot. The step of a name may share a factor with the table
+// size, so its cycle can be shorter than the table: when the walk comes back to where
+// the cycle began without meeting an empty slot, it moves one slot on and walks the next
+// cycle with the same step. The cycles together cover every slot, and the engine's
+// limits always leave some slot empty.
 template <typename Matches>
 int32_t Probe(const std::vector<int32_t>& table, const std::string& name, Matches matches) {
-  const int32_t home = LpHashHome(name);
-  int32_t slot = home;
-  bool linear = false;
+  int32_t slot = LpHashHome(name);
+  int32_t cycle_start = slot;
   for (int64_t steps = 0; steps < 2 * static_cast<int64_t>(kHashSlots) + 2; ++steps) {
     const int32_t content = table[slot];
     if (content == 0 || matches(content)) return slot;
-    if (linear) {
+    slot = LpHashNext(name, slot);
+    if (slot == cycle_start) {
       slot = slot % kHashSlots + 1;
-    } else {
-      slot = LpHashNext(name, slot);
-      if (slot == home) {
-        linear = true;
-        slot = slot % kHashSlots + 1;
-      }
+      cycle_start = slot;
     }
   }
   return 0;  // table full; excluded by the limits
@@ -317,6 +313,15 @@ void LpSetRhs(LpEngine& engine, const std::string& row_name, double value) {
     return;
   }
   SetColumnEntry(engine, kRhsColumn, RequireRow(engine, row_name), value);
+}
+
+void LpSetRange(LpEngine& engine, const std::string& row_name, double value) {
+  if (value == 0) {
+    const int32_t row = LpFindRow(engine, row_name);
+    if (row != 0) SetColumnEntry(engine, kRangeColumn, row, value);
+    return;
+  }
+  SetColumnEntry(engine, kRangeColumn, RequireRow(engine, row_name), value);
 }
 
 void LpSetBound(LpEngine& engine, const std::string& column_name, const std::string& type,

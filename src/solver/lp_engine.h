@@ -275,6 +275,8 @@ int32_t LpLookupColumn(const LpEngine& engine, const std::string& name);
 void LpSetElement(LpEngine& engine, const std::string& row_name, const std::string& column_name,
                   double value);
 void LpSetRhs(LpEngine& engine, const std::string& row_name, double value);
+// The range r of an L or G row (its activity may go r beyond the right-hand side).
+void LpSetRange(LpEngine& engine, const std::string& row_name, double value);
 // Bound types "UP", "LO", "FR", "FX", "MI", "BV", "UI".
 void LpSetBound(LpEngine& engine, const std::string& column_name, const std::string& type,
                 double value);

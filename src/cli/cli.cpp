@@ -17,6 +17,18 @@ struct CommandEntry {
 
 const std::vector<CommandEntry>& Commands() {
   static const std::vector<CommandEntry> commands = {
+      {"new", "new [--criteria N] [--categories K] [--actions M] OUT",
+       "Creates a problem as the New command does (N criteria 2..12, K categories 2..20,\n"
+       "      M actions 2..1000; each 2 when not given) and saves it to OUT (\".tri\"\n"
+       "      is appended when OUT does not end in it).",
+       CliNew},
+      {"convert", "convert IN OUT",
+       "Reads the problem file IN (version 1 or 2) and writes it to OUT as version 2.", CliConvert},
+      {"summary", "summary IN",
+       "Prints an overview of the problem: sizes, criteria with directions and weight\n"
+       "      bounds, profiles and thresholds, actions with their assignment examples,\n"
+       "      constraints.",
+       CliSummary},
       {"assign", "assign IN --lambda L --weights k1,...,kn",
        "Prints every action's name, a TAB and its category under lambda L and the\n"
        "      weights k1..kn (pessimistic assignment).",

@@ -18,6 +18,13 @@ int CliProgram(const CliArgs& args, std::ostream& out, std::ostream& err);
 // volume IN [--precision P] [--seed S]: the volume estimate.
 int CliVolume(const CliArgs& args, std::ostream& out, std::ostream& err);
 
+// new --criteria N --categories K --actions M OUT: a new problem saved to OUT.
+int CliNew(const CliArgs& args, std::ostream& out, std::ostream& err);
+// convert IN OUT: reads IN (version 1 or 2) and writes it to OUT as version 2.
+int CliConvert(const CliArgs& args, std::ostream& out, std::ostream& err);
+// summary IN: a readable overview of the problem.
+int CliSummary(const CliArgs& args, std::ostream& out, std::ostream& err);
+
 }  // namespace vido
 
 #endif  // VIDO_CLI_CLI_COMMANDS_H_

@@ -1,0 +1,123 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "cli/cli.h"
+
+namespace vido {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct CliRun {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+CliRun Cli(const std::vector<std::string>& args) {
+  std::ostringstream out, err;
+  const int status = RunCli(args, out, err);
+  return {status, out.str(), err.str()};
+}
+
+std::string Slurp(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream out;
+  out << in.rdbuf();
+  return out.str();
+}
+
+fs::path Scratch(const std::string& name) {
+  const fs::path dir = fs::current_path() / ("problem_cli_" + name);
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  return dir;
+}
+
+TEST(CliNew, WritesTheNewProblemWithTheTriExtension) {
+  const fs::path dir = Scratch("new");
+  const CliRun run = Cli({"new", (dir / "plain").string()});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(run.out, "Written " + (dir / "plain.tri").string() + "\n");
+  const std::string text = Slurp(dir / "plain.tri");
+  EXPECT_EQ(text.substr(0, 39), "c version 2\r\nc Size of the problem:\r\nt ");
+  EXPECT_NE(text.find("t 2\t2\t2\r\n"), std::string::npos);
+
+  const CliRun sized = Cli({"new", "--criteria", "5", (dir / "big.tri").string(), "--actions", "30",
+                            "--categories", "4"});
+  EXPECT_EQ(sized.status, 0);
+  EXPECT_NE(Slurp(dir / "big.tri").find("t 5\t4\t30\r\n"), std::string::npos);
+}
+
+TEST(CliNew, RefusedSizesAndUsageErrors) {
+  const fs::path dir = Scratch("refused");
+  const std::string out = (dir / "x.tri").string();
+  EXPECT_EQ(Cli({"new", "--criteria", "13", out}).err, "error: Number is too high\n");
+  EXPECT_EQ(Cli({"new", "--actions", "1", out}).err, "error: Number is too low\n");
+  EXPECT_EQ(Cli({"new", "--categories", "", out}).err, "error: You must enter a value\n");
+  const CliRun bad = Cli({"new", "--criteria", "four", out});
+  EXPECT_EQ(bad.status, 1);
+  EXPECT_EQ(bad.err, "error: Invalid number\n");
+  EXPECT_FALSE(fs::exists(out));
+
+  EXPECT_EQ(Cli({"new"}).status, 2);
+  EXPECT_EQ(Cli({"new", out, "other"}).status, 2);
+  EXPECT_EQ(Cli({"new", "--criteria"}).status, 2);
+  EXPECT_EQ(Cli({"new", "--colour", "red", out}).status, 2);
+
+  const CliRun unwritable = Cli({"new", (dir / "missing" / "x.tri").string()});
+  EXPECT_EQ(unwritable.status, 1);
+  EXPECT_EQ(unwritable.err, "error: Disk write error: check permissions and available size\n");
+}
+
+TEST(CliConvert, VersionOneBecomesVersionTwo) {
+  const fs::path dir = Scratch("convert");
+  std::ofstream(dir / "old.tri", std::ios::binary)
+      << "t 2 2 1\nd 1 -1\np 1 5 6\ns 1 1 0.5 1\ns 1 2 0 0\na 4 7 8 1 2\n"
+         "K I 1 0\nK I 2 0\nK S 1 1\nK S 2 1\nK N 1\nK G 1 -2\nL M 1\nL m 0.5\n";
+  const CliRun run = Cli({"convert", (dir / "old.tri").string(), (dir / "new").string()});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(Slurp(dir / "new.tri"),
+            "c version 2\r\nc Size of the problem:\r\nt 2\t2\t1\r\n"
+            "c Directions of preference:\r\nd\t1\t-1\r\nc Profiles:\r\np 1\t5\t6\r\n"
+            "c Thresholds:\r\ns 1\t1\t0.5\t1\t0\t0\r\ns 1\t2\t0\t0\t0\t0\r\n"
+            "c Actions:\r\na 0\t7\t8\t1\t2\t4\r\n"
+            "c Upper bounds on weights:\r\nK S 1\t1\r\nK S 2\t1\r\n"
+            "c Lower bounds on weights:\r\nK I 1\t0\r\nK I 2\t0\r\n"
+            "c Additional constraints:\r\nK N 1\r\nK g\t0\t1\t-1\t0\r\n"
+            "c Bounds on lambda:\r\nL M 1\r\nL m 0.5\r\n"
+            "n name of criteria:\r\ng1\r\ng2\r\nc *** END OF FILE ***\r\n");
+
+  const CliRun missing = Cli({"convert", (dir / "none.tri").string(), (dir / "y.tri").string()});
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_EQ(missing.err, "error: Error on reading : Could not open file\n");
+  EXPECT_FALSE(fs::exists(dir / "y.tri"));
+  EXPECT_EQ(Cli({"convert", (dir / "old.tri").string()}).status, 2);
+}
+
+TEST(CliSummary, DescribesTheBundledExample) {
+  const char* source = std::getenv("VIDO_SOURCE_DIR");
+  ASSERT_NE(source, nullptr);
+  const CliRun run = Cli({"summary", std::string(source) + "/examples/suppliers.tri"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  for (const char* part :
+       {"6 criteria, 4 categories (3 profiles), 25 actions (8 with an assignment example), "
+        "3 additional constraints",
+        "g1  price index            min  k1 in [0.05, 0.35]",
+        "Cutting level: lambda in [0.6, 0.85]", "Nordic Precision", "C4\n", "C2 to C3\n",
+        "Norm  k1 + k2 + k3 + k4 + k5 + k6 = 1", "ad2   k1 + k2 <= 0.6"}) {
+    EXPECT_NE(run.out.find(part), std::string::npos) << part;
+  }
+  const CliRun broken = Cli({"summary", std::string(source) + "/README.md"});
+  EXPECT_EQ(broken.status, 1);
+  EXPECT_EQ(broken.out, "");
+}
+
+}  // namespace
+}  // namespace vido

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -33,12 +34,15 @@ void CheckBounds(LpEngine& engine) {
 }
 
 // A name for row i's logical that no column and no other row bears: the row's name,
-// prefixed with character 255 (and cut to 25) as often as needed.
-std::string LogicalName(const LpEngine& engine, int32_t i) {
+// prefixed with character 255 (and cut to 25) as often as needed. `taken` holds the
+// names given to rows in this pass, which the row table learns only when it is rebuilt.
+std::string LogicalName(const LpEngine& engine, int32_t i, const std::set<std::string>& taken) {
   std::string name = engine.Row(i).name;
   for (int tries = 0; tries <= kNameLength; ++tries) {
     const int32_t row = LpFindRow(engine, name);
-    if (LpLookupColumn(engine, name) == 0 && (row == 0 || row == i)) return name;
+    if (LpLookupColumn(engine, name) == 0 && (row == 0 || row == i) && !taken.count(name)) {
+      return name;
+    }
     name = (std::string(1, static_cast<char>(255)) + name).substr(0, kNameLength);
   }
   return std::string();
@@ -48,11 +52,11 @@ std::string LogicalName(const LpEngine& engine, int32_t i) {
 //   E: kind 3, +1, [0, 0];  G: kind 2, -1, [0, r or none];  L: kind 1, +1, [0, r or none];
 //   N: kind 4, +1, [-1e21, none]; r is the row's "RANGE" entry when non-zero.
 void AddLogicalColumns(LpEngine& engine) {
-  bool renamed = false;
+  std::set<std::string> renamed;
   const LpColumn& range = engine.Column(kRangeColumn);
   for (int32_t i = 1; i <= engine.row_count; ++i) {
     LpRow& row = engine.Row(i);
-    const std::string name = LogicalName(engine, i);
+    const std::string name = LogicalName(engine, i, renamed);
     if (name.empty()) {
       const std::string message = "ROW " + row.name + " ALREADY DEFINED";
       ShowMessageText(*engine.port, message);
@@ -63,8 +67,7 @@ void AddLogicalColumns(LpEngine& engine) {
       // row's name; the objective row's name follows.
       if (engine.objective_row_name == row.name) engine.objective_row_name = name;
       row.name = name;
-      LpRebuildHashTables(engine);
-      renamed = true;
+      renamed.insert(name);
     }
     const int k = range.FindEntry(i);
     const double r = k >= 0 ? range.entries[k].value : 0.0;
@@ -96,7 +99,7 @@ void AddLogicalColumns(LpEngine& engine) {
       logical.upper = r;
     }
   }
-  if (renamed) LpRebuildHashTables(engine);
+  if (!renamed.empty()) LpRebuildHashTables(engine);
 }
 
 // Step 8: the m logicals (appended last) go to positions 1..m, the logical of row i to

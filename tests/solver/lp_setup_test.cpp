@@ -177,8 +177,9 @@ TEST_F(LpSetupTest, LogicalNamesDodgeColumnsOfTheSameName) {
   ASSERT_TRUE(LpDefineRow(engine, "C1", 'L'));
   const std::string long_row = "ROW_NAME_OF_25_CHARACTERS";
   ASSERT_TRUE(LpDefineRow(engine, long_row, 'G'));
-  LpSetElement(engine, "C1", "C1", 2);    // a structural column named like a row
-  LpSetElement(engine, "OBJ", "OBJ", 5);  // and one named like the objective row
+  ASSERT_TRUE(LpDefineRow(engine, kFF + "C1", 'E'));  // already bears the prefixed name
+  LpSetElement(engine, "C1", "C1", 2);                // a structural column named like a row
+  LpSetElement(engine, "OBJ", "OBJ", 5);              // and one named like the objective row
   LpSetElement(engine, "OBJ", long_row, 1);
   LpSetElement(engine, "C1", "x", 1);
   LpSetElement(engine, "OBJ", "x", 3);
@@ -190,16 +191,18 @@ TEST_F(LpSetupTest, LogicalNamesDodgeColumnsOfTheSameName) {
   EXPECT_EQ(Named("OBJ").kind, kStructural);
   EXPECT_EQ(Named(long_row).kind, kStructural);
   // The rows and their logicals take the 255-prefixed names.
-  EXPECT_EQ(Named(kFF + "C1").kind, kSlackOfL);
+  EXPECT_EQ(Named(kFF + kFF + "C1").kind, kSlackOfL);
+  EXPECT_EQ(Named(kFF + "C1").kind, kSlackOfE);
   EXPECT_EQ(Named(kFF + "OBJ").kind, kLogicalOfN);
   const std::string cut = (kFF + long_row).substr(0, 25);
   EXPECT_EQ(Named(cut).kind, kSurplusOfG);
   EXPECT_EQ(LpFindRow(engine, "C1"), 0);
-  EXPECT_NE(LpFindRow(engine, kFF + "C1"), 0);
+  EXPECT_EQ(engine.Row(LpFindRow(engine, kFF + kFF + "C1")).type, kRowL);
+  EXPECT_EQ(engine.Row(LpFindRow(engine, kFF + "C1")).type, kRowE);
   EXPECT_NE(LpFindRow(engine, cut), 0);
   EXPECT_EQ(engine.objective_row_name, kFF + "OBJ");
   EXPECT_EQ(LpFindRow(engine, engine.objective_row_name), engine.row_count);
-  EXPECT_EQ(EntriesByRowName(Named("C1")), (std::map<std::string, double>{{kFF + "C1", 2}}));
+  EXPECT_EQ(EntriesByRowName(Named("C1")), (std::map<std::string, double>{{kFF + kFF + "C1", 2}}));
   // The objective still drives the costs.
   LpSetObjectiveRow(engine);
   EXPECT_EQ(Named("OBJ").cost, 5);

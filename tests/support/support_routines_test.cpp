@@ -136,13 +136,6 @@ TEST(SupportRoutines, Numerics) {
   EXPECT_EQ(FloorReal(-1.5), -2);
   EXPECT_EQ(FloorReal(-2), -2);
   EXPECT_NEAR(Log10(1000), 3, 1e-6);
-  EXPECT_EQ(MinReal(1, 2), 1);
-  EXPECT_EQ(MaxReal(1, 2), 2);
-  EXPECT_EQ(MinInt(-3, 4), -3);
-  EXPECT_EQ(MaxInt(-3, 4), 4);
-  double a = 1, b = 2;
-  SwapReal(a, b);
-  EXPECT_EQ(a, 2);
   // The day count starts 35000 days after 30 December 1899 (in 1995).
   const double first = NowSeconds();
   const double second = NowSeconds();

@@ -201,7 +201,11 @@ struct LpSearchState {
   uint8_t StrategyShare2 = 100;
 };
 
-// The one engine instance of a solve. Filled only through the operations below.
+// The one engine instance of a solve. Filled only through the operations below. After
+// setup, positions 1..m of the column array hold the basis (the logical of row i at
+// position i to begin with) and positions m+1.. the non-basic columns; the objective
+// row is row m. Every swap of columns or rows goes through LpSwapColumns / LpSwapRows,
+// which keep the name tables and the row indices of entries and etas in step.
 struct LpEngine {
   UserPort* port = nullptr;
   std::unique_ptr<ParameterTable> parameters;

@@ -132,6 +132,11 @@ std::string ProblemFileText(const Workspace& ws) {
 bool SaveProblemFile(Workspace& ws, UserPort& port, bool ask_for_name) {
   bool saved = false;
   RunCommand(port, [&] {
+    // Without a problem there is nothing to save, and "t 0 0 0" could not be read back.
+    if (!ws.HasProblem()) {
+      port.Error("You must read data first");
+      return;
+    }
     if (ask_for_name || ws.view.caption == kBareCaption) {
       FileDialogRequest request;
       request.filter = kProblemSaveFilter;

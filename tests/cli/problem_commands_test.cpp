@@ -38,6 +38,15 @@ fs::path Scratch(const std::string& name) {
   return dir;
 }
 
+TEST(CliHelp, DocumentsTheProblemCommands) {
+  const CliRun help = Cli({"--help"});
+  EXPECT_EQ(help.status, 0);
+  for (const char* usage : {"vido-cli new [--criteria N] [--categories K] [--actions M] OUT",
+                            "vido-cli convert IN OUT", "vido-cli summary IN"}) {
+    EXPECT_NE(help.out.find(usage), std::string::npos) << usage;
+  }
+}
+
 TEST(CliNew, WritesTheNewProblemWithTheTriExtension) {
   const fs::path dir = Scratch("new");
   const CliRun run = Cli({"new", (dir / "plain").string()});

@@ -100,8 +100,12 @@ TEST(SaveProblemFile, NameRulesAndAskingRules) {
 
   const fs::path dir = Scratch("asking");
   Workspace ws;
-  BuildNewProblem(ws, 2, 2, 2);
   FakeUserPort port;
+  EXPECT_FALSE(SaveProblemFile(ws, port, true));  // no problem yet
+  EXPECT_EQ(port.Errors(), Strings{"You must read data first"});
+  EXPECT_TRUE(port.save_requests.empty());
+  port.messages.clear();
+  BuildNewProblem(ws, 2, 2, 2);
   // Cancel writes nothing but the open dialog still follows the save dialog.
   EXPECT_FALSE(SaveProblemFile(ws, port, true));
   EXPECT_EQ(ws.view.caption, "VIDO 2.0");

@@ -95,6 +95,11 @@ void InsertCatClick(Workspace& ws, UserPort& port) {
     const int n = ws.CriteriaCount;
     const std::optional<int> v = AskNumber(port, "", "Split category No.:", 1, k);
     if (!v) return;
+    // One more would make a file that cannot be read back.
+    if (k >= kMaxCategories) {
+      port.Error("Number is too high");
+      return;
+    }
     auto ranges = ReadExamples(ws);
     Table& f = ws.FGrid;
     f.SetRowCount(FGridRowCount(k + 1));
@@ -138,6 +143,10 @@ void DeleteCatClick(Workspace& ws, UserPort& port) {
 void InsertCritClick(Workspace& ws, UserPort& port) {
   RunCommand(port, [&] {
     if (!MenuRules(ws).insert_criterion) return;
+    if (ws.CriteriaCount >= kMaxCriteria) {
+      port.Error("Maximum number of criteria exceeded");
+      return;
+    }
     const int n = ws.CriteriaCount + 1;
     const std::string name = Format("g%d", n);
     const std::string weight = Format("k%d", n);
@@ -195,6 +204,10 @@ void InsertActClick(Workspace& ws, UserPort& port) {
   RunCommand(port, [&] {
     if (!MenuRules(ws).insert_action) return;
     const int m = ws.ActionsCount;
+    if (m >= kMaxActions) {
+      port.Error("Number is too high");
+      return;
+    }
     Table& a = ws.AGrid;
     // Named after the last action plus 1; the first action of an empty list is "0".
     const long long name = m == 0 ? 0 : static_cast<long long>(a.Integer(kActionNameCol, m)) + 1;

@@ -35,6 +35,14 @@ inline int PerformanceCol(int j) { return 2 + j; }
 inline int SignCol(int criteria) { return criteria + 2; }
 inline int RhsCol(int criteria) { return criteria + 3; }
 
+// The largest problem a file may hold, which the editing commands therefore cannot pass
+// either. 20 criteria and more are refused with "Maximum number of criteria exceeded";
+// the other two are far beyond any real problem and keep a damaged or hostile file from
+// making the program allocate without bound.
+inline constexpr int kMaxCriteria = 19;
+inline constexpr int kMaxCategories = 1000;
+inline constexpr int kMaxActions = 100000;
+
 inline constexpr const char* kDirectionLabel = "MAX/min?(1/-1)";
 inline constexpr const char* kNormLabel = "Norm";
 

@@ -164,11 +164,11 @@ void ProblemFileReader::ReadSizes() {
   n_ = ReadInteger();
   k_ = ReadInteger();
   m_ = ReadInteger();
-  if (n_ >= 20) {
+  if (n_ > kMaxCriteria) {
     port_.Error("Maximum number of criteria exceeded");
     throw StopReading{};
   }
-  if (n_ < 1 || k_ < 2 || k_ > kMaxFileCategories || m_ < 0 || m_ > kMaxFileActions) Fail();
+  if (n_ < 1 || k_ < 2 || k_ > kMaxCategories || m_ < 0 || m_ > kMaxActions) Fail();
 }
 
 void ProblemFileReader::ReadDirections() {

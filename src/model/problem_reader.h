@@ -14,11 +14,6 @@ namespace vido {
 inline constexpr const char* kProblemOpenFilter =
     "TRI parameters & constraints (*.tri)|*.tri|All files (*.*)|*.*";
 
-// What a file may make the program allocate. Criteria: 20 and more are refused with
-// "Maximum number of criteria exceeded"; the others are far beyond any real problem and
-// keep a damaged or hostile file from exhausting memory.
-inline constexpr int kMaxFileCategories = 1000;
-inline constexpr int kMaxFileActions = 100000;
 // A number longer than this is no number.
 inline constexpr size_t kMaxTokenLength = 400;
 

@@ -148,6 +148,25 @@ TEST(InsertCritClick, AppendsAColumnToEveryTable) {
   EXPECT_TRUE(ws.DataModified);
 }
 
+TEST(Editing, NoProblemLargerThanAFileCanHold) {
+  Workspace ws = Problem(kMaxCriteria - 1, 2, 1);
+  FakeUserPort port;
+  InsertCritClick(ws, port);
+  EXPECT_EQ(ws.CriteriaCount, kMaxCriteria);
+  InsertCritClick(ws, port);
+  EXPECT_EQ(ws.CriteriaCount, kMaxCriteria);
+  EXPECT_EQ(ws.FGrid.ColCount(), kMaxCriteria + 1);
+
+  Workspace wide = Problem(2, kMaxCategories, kMaxActions);
+  port.query_answers = {"1"};
+  InsertCatClick(wide, port);
+  InsertActClick(wide, port);
+  EXPECT_EQ(wide.CategoriesCount, kMaxCategories);
+  EXPECT_EQ(wide.ActionsCount, kMaxActions);
+  EXPECT_EQ(port.Errors(), (Strings{"Maximum number of criteria exceeded", "Number is too high",
+                                    "Number is too high"}));
+}
+
 TEST(DeleteCritClick, RemovesTheCriterionEverywhereButLambdaStays) {
   Workspace ws = Problem(3, 2, 1);
   ws.AGrid.SetCell(3, 1, "a1");

@@ -135,6 +135,12 @@ ReadOutcome ProblemFileReader::Read(const std::string& file_name) {
   } catch (const StopReading&) {
   } catch (const std::bad_alloc&) {
     port_.Error("Out of memory: Try closing other applications");
+    if (replaced) {
+      // The tables may no longer match the counts: nothing of the problem is kept.
+      for (Table* t : {&ws_.AGrid, &ws_.FGrid, &ws_.CGrid}) t->SetSize(0, 0);
+      ws_.CriteriaCount = ws_.CategoriesCount = ws_.ActionsCount = ws_.ConstraintsCount = 0;
+      ws_.view.input_tabs_visible = false;
+    }
   }
   if (outcome != ReadOutcome::kLoaded && replaced) {
     // The tables now hold part of another file: a plain save must not write them over

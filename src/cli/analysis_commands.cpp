@@ -1,5 +1,4 @@
 #include <cstdlib>
-#include <fstream>
 #include <optional>
 #include <ostream>
 #include <sstream>
@@ -7,9 +6,9 @@
 #include "analysis/inference_tables.h"
 #include "analysis/volume.h"
 #include "cli/cli.h"
+#include "cli/cli_args.h"
 #include "cli/cli_commands.h"
 #include "cli/cli_user_port.h"
-#include "model/problem_reader.h"
 #include "model/validation.h"
 #include "sorting/assignment.h"
 #include "support/command_boundary.h"
@@ -18,65 +17,6 @@
 namespace vido {
 
 namespace {
-
-// The problem file named on the command line, read whole; false after the reader's
-// messages.
-bool LoadProblem(const std::string& path, Workspace& ws, UserPort& port) {
-  std::filebuf file;
-  if (!file.open(path, std::ios::in | std::ios::binary)) {
-    port.Error("Error on reading : Could not open file");
-    return false;
-  }
-  return ProblemFileReader(file, ws, port).Read(path) == ReadOutcome::kLoaded;
-}
-
-// Splits the arguments into one input file and "--name value" options.
-struct ParsedArgs {
-  std::string input;
-  std::vector<std::pair<std::string, std::string>> options;
-  std::string error;
-
-  std::optional<std::string> Option(const std::string& name) const {
-    for (const auto& [key, value] : options) {
-      if (key == name) return value;
-    }
-    return std::nullopt;
-  }
-};
-
-ParsedArgs Parse(const CliArgs& args, const std::vector<std::string>& known) {
-  ParsedArgs parsed;
-  for (size_t a = 0; a < args.size(); ++a) {
-    const std::string& arg = args[a];
-    if (arg.size() > 2 && arg.compare(0, 2, "--") == 0) {
-      bool is_known = false;
-      for (const auto& name : known) is_known = is_known || name == arg;
-      if (!is_known) {
-        parsed.error = "unknown option '" + arg + "'";
-        return parsed;
-      }
-      if (a + 1 >= args.size()) {
-        parsed.error = "option " + arg + " needs a value";
-        return parsed;
-      }
-      parsed.options.emplace_back(arg, args[++a]);
-    } else if (parsed.input.empty()) {
-      parsed.input = arg;
-    } else {
-      parsed.error = "unexpected argument '" + arg + "'";
-      return parsed;
-    }
-  }
-  if (parsed.input.empty()) parsed.error = "no input file";
-  return parsed;
-}
-
-int UsageError(std::ostream& err, const std::string& command, const std::string& text) {
-  err << "vido-cli " << command << ": " << text << " (see vido-cli --help)\n";
-  return kExitUsage;
-}
-
-int Status(const CliUserPort& port) { return port.ErrorShown() ? kExitError : kExitOk; }
 
 void PrintTable(std::ostream& out, const char* name, const Table& table) {
   out << name << '\n';
@@ -92,7 +32,7 @@ void PrintTable(std::ostream& out, const char* name, const Table& table) {
 }  // namespace
 
 int CliAssign(const CliArgs& args, std::ostream& out, std::ostream& err) {
-  const ParsedArgs parsed = Parse(args, {"--lambda", "--weights"});
+  const CliArguments parsed = SplitArguments(args, {"--lambda", "--weights"}, {}, 1);
   if (!parsed.error.empty()) return UsageError(err, "assign", parsed.error);
   const auto lambda_text = parsed.Option("--lambda");
   const auto weights_text = parsed.Option("--weights");
@@ -111,7 +51,7 @@ int CliAssign(const CliArgs& args, std::ostream& out, std::ostream& err) {
 
   Workspace ws;
   CliUserPort port(err);
-  if (!LoadProblem(parsed.input, ws, port)) return kExitError;
+  if (!LoadProblem(parsed.plain[0], ws, port)) return kExitError;
   if (static_cast<int>(solution.size()) != ws.CriteriaCount + 1) {
     return UsageError(err, "assign",
                       Format("--weights needs %d values, one per criterion", ws.CriteriaCount));
@@ -123,15 +63,15 @@ int CliAssign(const CliArgs& args, std::ostream& out, std::ostream& err) {
       out << ws.AGrid.Cell(0, i) << '\t' << ws.InferredCategory[i] << '\n';
     }
   });
-  return Status(port);
+  return ExitStatus(port);
 }
 
 int CliProgram(const CliArgs& args, std::ostream& out, std::ostream& err) {
-  const ParsedArgs parsed = Parse(args, {});
+  const CliArguments parsed = SplitArguments(args, {}, {}, 1);
   if (!parsed.error.empty()) return UsageError(err, "program", parsed.error);
   Workspace ws;
   CliUserPort port(err);
-  if (!LoadProblem(parsed.input, ws, port)) return kExitError;
+  if (!LoadProblem(parsed.plain[0], ws, port)) return kExitError;
   // The order of a results run: the checks, then the three tables.
   RunCommand(port, [&] {
     if (!ValidateBounds(ws, port) || !ValidateRhs(ws, port)) return;
@@ -142,11 +82,11 @@ int CliProgram(const CliArgs& args, std::ostream& out, std::ostream& err) {
     PrintTable(out, "IPGrid", ws.IPGrid);
     PrintTable(out, "IGrid", ws.IGrid);
   });
-  return Status(port);
+  return ExitStatus(port);
 }
 
 int CliVolume(const CliArgs& args, std::ostream& out, std::ostream& err) {
-  const ParsedArgs parsed = Parse(args, {"--precision", "--seed"});
+  const CliArguments parsed = SplitArguments(args, {"--precision", "--seed"}, {}, 1);
   if (!parsed.error.empty()) return UsageError(err, "volume", parsed.error);
   VolumeForm form;
   if (const auto text = parsed.Option("--precision")) {
@@ -166,13 +106,13 @@ int CliVolume(const CliArgs& args, std::ostream& out, std::ostream& err) {
   }
   Workspace ws;
   CliUserPort port(err);
-  if (!LoadProblem(parsed.input, ws, port)) return kExitError;
+  if (!LoadProblem(parsed.plain[0], ws, port)) return kExitError;
   if (!VolumeItemClick(ws, port, form)) return kExitError;
   StartButtonClick(ws, port, form);
   out << VolumeForm::kDimensionCaption << ' ' << form.dimension << '\n'
       << VolumeForm::kAbsoluteCaption << ' ' << form.absolute_volume << '\n'
       << VolumeForm::kRelativeCaption << ' ' << form.relative_volume << '\n';
-  return Status(port);
+  return ExitStatus(port);
 }
 
 }  // namespace vido

@@ -405,9 +405,7 @@ void LpSwapRows(LpEngine& engine, int32_t i, int32_t j) {
   for (int32_t p = kRangeColumn; p <= engine.column_count; ++p) {
     for (LpEntry& entry : engine.Column(p).entries) renumber(entry);
   }
-  for (auto& eta : engine.eta.etas) {
-    for (LpEntry& entry : eta) renumber(entry);
-  }
+  for (LpEntry& entry : engine.eta.entries) renumber(entry);
 }
 
 void LpRebuildHashTables(LpEngine& engine) {

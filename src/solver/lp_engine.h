@@ -83,6 +83,7 @@ struct LpColumn {
   int8_t status = kAtLower;
   int8_t kind = kStructural;
   bool threshold = true;  // counts in the threshold statistics of the candidate scan
+  int32_t work = -1;      // scratch index of a basic column during a factorisation
 
   int32_t EntryCount() const { return static_cast<int32_t>(entries.size()); }
   // Index of the entry in `row`, or -1.
@@ -125,11 +126,27 @@ struct LpSettings {
 // of the transformed column.
 struct LpEtaFile {
   bool created = false;
-  int32_t capacity = 0;  // min(8 m, 65535), fixed at setup
-  std::vector<std::vector<LpEntry>> etas;
-  int64_t nonzeros = 0;  // entries of all etas
+  int32_t capacity = 0;          // min(8 m, 65535), fixed at setup
+  std::vector<LpEntry> entries;  // all etas back to back
+  std::vector<int32_t> starts;   // where each eta begins in `entries`
 
-  int32_t Count() const { return static_cast<int32_t>(etas.size()); }
+  int32_t Count() const { return static_cast<int32_t>(starts.size()); }
+  // Entries of all etas.
+  int64_t Nonzeros() const { return static_cast<int64_t>(entries.size()); }
+  int32_t Begin(int32_t k) const { return starts[k]; }
+  int32_t End(int32_t k) const {
+    return k + 1 < Count() ? starts[k + 1] : static_cast<int32_t>(entries.size());
+  }
+  void Clear() {
+    entries.clear();
+    starts.clear();
+  }
+  // Keeps the first `count` etas.
+  void Truncate(int32_t count) {
+    if (count >= Count()) return;
+    entries.resize(starts[count]);
+    starts.resize(count);
+  }
 };
 
 // What the factorisation keeps between its runs.
@@ -163,7 +180,11 @@ struct LpIterationState {
   int32_t progress_mark = 0;
   int32_t stall_count = 0;
   int32_t restart_count = 0;
-  double penalty = 1e10;  // phase-1 penalty
+  double penalty = 1e10;        // phase-1 penalty
+  double leaving_limit = 0;     // bound the leaving variable goes to (ratio test)
+  int32_t accepted_pivots = 0;  // since the threshold flags were last reset
+  bool rejections_happened = false;
+  int32_t candidates_shown_at = -1000;  // iteration of the last candidate-count display
 };
 
 struct LpFlags {

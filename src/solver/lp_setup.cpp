@@ -127,16 +127,27 @@ void ReorderRows(LpEngine& engine) {
   if (objective != 0) LpSwapRows(engine, objective, m);
 }
 
-// Step 10: a non-basic free column swaps with the column at p = its smallest row index
-// (at most m) when p < m; the column from p becomes non-basic.
+// Step 10: a non-basic free column enters the basis in p = its smallest row index (at
+// most m) when p < m, in place of the logical of row p, which becomes non-basic. (The
+// rows were reordered after the logicals were placed, so the column standing at position
+// p may belong to another row, even to the objective row, whose logical must stay basic.)
 void BringFreeColumnsIn(LpEngine& engine) {
   const int32_t m = engine.row_count;
+  std::vector<int32_t> logical_of_row(m + 1, 0);
+  for (int32_t q = 1; q <= m; ++q) {
+    const LpColumn& column = engine.Column(q);
+    if (column.kind != kStructural && column.kind != kFreeStructural && column.EntryCount() == 1) {
+      logical_of_row[column.entries[0].row] = q;
+    }
+  }
   for (int32_t j = m + 1; j <= engine.column_count; ++j) {
     const LpColumn& column = engine.Column(j);
     if (column.kind != kFreeStructural) continue;
     int32_t p = m;
     for (const LpEntry& entry : column.entries) p = std::min(p, entry.row);
-    if (p < m) LpSwapColumns(engine, j, p);
+    if (p >= m || logical_of_row[p] == 0) continue;
+    LpSwapColumns(engine, j, logical_of_row[p]);
+    logical_of_row[p] = 0;
   }
 }
 

@@ -4,6 +4,8 @@
 #include <random>
 #include <vector>
 
+#include "solver/simplex_iteration.h"
+
 namespace vido {
 
 namespace {
@@ -67,9 +69,12 @@ void LpPerturb(LpEngine& engine, int mode) {
       engine.flags.perturbation_mode = 2;
     }
   }
-  // SEAM (simplex iterations): with a factorisation in place, the basic values, the
-  // objective and the pricing vector must then be recomputed from the new right-hand
-  // side. No factorisation can exist yet (LpInversion reports not available).
+  // With a factorisation in place the basic values, the objective and the pricing vector
+  // follow the new right-hand side.
+  if (engine.factor.inversion_count > 0 && engine.eta.created) {
+    LpBasicValues(engine);
+    LpPricingVector(engine);
+  }
 }
 
 }  // namespace vido

@@ -68,9 +68,8 @@ class LpSetupTest : public ::testing::Test {
 
 TEST_F(LpSetupTest, LogicalBasisRowOrderAndPerturbation) {
   BuildSmallModel();
-  // The factorisation is not there yet: setup says so instead of claiming success.
-  EXPECT_FALSE(LpSetup(engine));
-  EXPECT_FALSE(engine.flags.setup_done);
+  EXPECT_TRUE(LpSetup(engine));
+  EXPECT_TRUE(engine.flags.setup_done);
 
   ASSERT_EQ(engine.row_count, 4);
   ASSERT_EQ(engine.column_count, 6);
@@ -81,16 +80,15 @@ TEST_F(LpSetupTest, LogicalBasisRowOrderAndPerturbation) {
   EXPECT_EQ(engine.Row(4).name, "OBJ");
   for (int i = 1; i <= 4; ++i) EXPECT_EQ(LpFindRow(engine, engine.Row(i).name), i);
 
-  // Logicals at 1..m in the order of the rows when they were added.
+  // The all-logical basis, each logical pivoted on its own row after the factorisation.
   const std::vector<std::pair<std::string, int8_t>> logicals = {
-      {"OBJ", kLogicalOfN}, {"C1", kSlackOfL}, {"C2", kSurplusOfG}, {"C3", kSlackOfE}};
+      {"C3", kSlackOfE}, {"C1", kSlackOfL}, {"C2", kSurplusOfG}, {"OBJ", kLogicalOfN}};
   for (int p = 1; p <= 4; ++p) {
     const LpColumn& column = engine.Column(p);
     EXPECT_EQ(column.name, logicals[p - 1].first);
     EXPECT_EQ(column.kind, logicals[p - 1].second);
     ASSERT_EQ(column.EntryCount(), 1);
-    EXPECT_EQ(engine.Row(column.entries[0].row).name, column.name);
-    EXPECT_EQ(column.status, kBasic);
+    EXPECT_EQ(column.entries[0].row, p);
     EXPECT_EQ(LpLookupColumn(engine, column.name), p);
   }
   EXPECT_EQ(Named("OBJ").lower, -kNoBound);
@@ -118,13 +116,16 @@ TEST_F(LpSetupTest, LogicalBasisRowOrderAndPerturbation) {
   EXPECT_DOUBLE_EQ(rhs.at("C3"), 2 + 1e-8);
   EXPECT_DOUBLE_EQ(rhs.at("OBJ"), 1e-8);
   ASSERT_EQ(engine.xB.size(), 5u);
-  EXPECT_DOUBLE_EQ(engine.xB[3], -1e-8);
+  // The surplus of C2 (x >= 1 at x = 0) is basic below its bound.
+  EXPECT_DOUBLE_EQ(engine.xB[3], -(1 - 1e-8));
+  EXPECT_EQ(engine.Column(3).status, kAtLower);
+  EXPECT_EQ(engine.iter.n_inf, 2);  // and the slack of C3 (y = 2) above its [0, 0]
   EXPECT_EQ(engine.y.size(), 5u);
   EXPECT_EQ(engine.alpha.size(), 5u);
 
   EXPECT_TRUE(engine.eta.created);
   EXPECT_EQ(engine.eta.capacity, 32);
-  EXPECT_EQ(engine.eta.Count(), 0);
+  EXPECT_EQ(engine.eta.Count(), 1);  // the surplus's -1
   EXPECT_EQ(engine.iter.candidate_limit, 30000);
   EXPECT_EQ(engine.iter.penalty, 1e10);
   EXPECT_EQ(lines, std::vector<std::string>{"R 4 C 2 <>0 6 25.00 %  > 1 = 1 < 1"});
@@ -145,7 +146,7 @@ TEST_F(LpSetupTest, LogicalBasisRowOrderAndPerturbation) {
   EXPECT_DOUBLE_EQ(restored.at("C3"), 2);
   EXPECT_EQ(Named("C3").upper, 0);
   EXPECT_EQ(Named("C3").lower, 0);
-  EXPECT_NEAR(engine.xB[3], 0, 1e-20);
+  EXPECT_DOUBLE_EQ(engine.xB[3], -1);
 
   // The objective row is already at m; the costs come from it.
   LpSetObjectiveRow(engine);
@@ -257,8 +258,8 @@ TEST_F(LpSetupTest, NRowsMoveToTheEndAndTheObjectiveLast) {
   EXPECT_NEAR(rhs.at("D"), 50, 1e-7);
   for (int p = 1; p <= 5; ++p) {
     const LpColumn& logical = engine.Column(p);
-    EXPECT_EQ(logical.name, rows[p - 1].first);
-    EXPECT_EQ(engine.Row(logical.entries[0].row).name, logical.name);
+    EXPECT_EQ(logical.name, engine.Row(p).name);
+    EXPECT_EQ(logical.entries[0].row, p);
   }
 }
 
@@ -279,7 +280,9 @@ TEST_F(LpSetupTest, FreeColumnsEnterTheBasisAtTheirFirstRow) {
   EXPECT_EQ(engine.Column(1).name, "f");
   EXPECT_EQ(engine.Column(1).status, kBasic);
   EXPECT_EQ(LpLookupColumn(engine, "f"), 1);
-  const int32_t displaced = LpLookupColumn(engine, "OBJ");
+  // The logical of C2 left the basis; the objective row's logical stays.
+  EXPECT_EQ(LpLookupColumn(engine, "OBJ"), engine.row_count);
+  const int32_t displaced = LpLookupColumn(engine, "C2");
   EXPECT_GT(displaced, engine.row_count);
   EXPECT_EQ(engine.Column(displaced).status, kAtLower);
   EXPECT_GT(LpLookupColumn(engine, "g"), engine.row_count);

@@ -1,0 +1,26 @@
+#ifndef VIDO_SOLVER_SIMPLEX_DRIVER_H_
+#define VIDO_SOLVER_SIMPLEX_DRIVER_H_
+
+#include <string>
+
+#include "solver/lp_engine.h"
+
+namespace vido {
+
+// The primal simplex from the current basis until optimal, infeasible, unbounded, a
+// limit or a cancel. With `write_back` every column's value is refreshed at the end.
+void LpSimplex(LpEngine& engine, bool write_back);
+// The linear solve of a freshly set-up model (crash basis on the first solve).
+void LpLinearSolve(LpEngine& engine);
+// "PROBLEM IS INFEASIBLE", "UNBOUNDED SOLUTION" or "OPTIMAL SOLUTION".
+std::string LpLinearStatus(const LpEngine& engine);
+// "UNFINISHED", "OPTIMAL SOLUTION" or "INTEGER-PROBLEM-INFEASIBLE".
+std::string LpIntegerStatus(const LpEngine& engine);
+// Column values from the basis: basic from xB, non-basic from the bound they sit at.
+void LpWriteBack(LpEngine& engine);
+// The iteration line of the trace display.
+void LpIterationLine(LpEngine& engine);
+
+}  // namespace vido
+
+#endif  // VIDO_SOLVER_SIMPLEX_DRIVER_H_

@@ -1,0 +1,272 @@
+#include "solver/solver_interface.h"
+
+#include <cmath>
+#include <exception>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "solver/lp_engine.h"
+#include "solver/simplex_driver.h"
+#include "support/command_error.h"
+#include "support/user_port.h"
+
+namespace vido {
+
+namespace {
+
+// Stands in for a missing port: every message is dropped, nothing is ever cancelled.
+class SilentPort : public UserPort {
+ public:
+  void ShowMessage(MessageKind, const std::string&) override {}
+  bool Confirm(const std::string&) override { return false; }
+  bool EngineMessage(const std::string&) override { return true; }
+  std::optional<std::string> QueryText(const std::string&, const std::string&,
+                                       const std::string&) override {
+    return std::nullopt;
+  }
+  std::optional<std::string> AskOpenFileName(const FileDialogRequest&) override {
+    return std::nullopt;
+  }
+  std::optional<std::string> AskSaveFileName(const FileDialogRequest&) override {
+    return std::nullopt;
+  }
+  void SetBusy(bool) override {}
+  void ShowProgress(int) override {}
+  void SetProgress(int) override {}
+  void HideProgress() override {}
+  bool PumpEvents() override { return false; }
+  bool OpenHelpPage(const std::string&) override { return false; }
+};
+
+// The interface's one problem: dense arrays indexed from 1 (index 0 unused).
+struct DenseProblem {
+  bool created = false;
+  int32_t n = 0;
+  int32_t m = 0;
+  std::vector<double> c;
+  std::vector<double> a;  // row-major, (i - 1) * n + (j - 1)
+  std::vector<double> b;
+  std::vector<char> sense;
+  std::vector<char> type;
+  std::vector<double> lower;
+  std::vector<double> upper;
+  std::vector<double> x;
+  double objective = 0;
+
+  double& A(int32_t i, int32_t j) { return a[static_cast<size_t>(i - 1) * n + (j - 1)]; }
+};
+
+DenseProblem& Problem() {
+  static DenseProblem problem;
+  return problem;
+}
+
+UserPort*& Port() {
+  static UserPort* port = nullptr;
+  return port;
+}
+
+UserPort& PortInUse() {
+  static SilentPort silent;
+  return Port() != nullptr ? *Port() : silent;
+}
+
+bool ValidColumn(int32_t j) { return Problem().created && j >= 1 && j <= Problem().n; }
+bool ValidRow(int32_t i) { return Problem().created && i >= 1 && i <= Problem().m; }
+
+constexpr int32_t kOptimal = 0;
+constexpr int32_t kUnbounded = 2;
+constexpr int32_t kInfeasible = 3;
+constexpr int32_t kRejected = -1;
+
+int32_t StatusOf(const std::string& text) {
+  if (text == "UNFINISHED") return kRejected;
+  if (text == "OPTIMAL SOLUTION") return kOptimal;
+  if (text == "UNBOUNDED SOLUTION") return kUnbounded;
+  return kInfeasible;
+}
+
+// Steps 2 to 7: the engine's model in the fixed order (rows; columns with the objective
+// entry first, then rows 1..m; right-hand sides; bounds), then setup. False when the
+// model could not be built.
+bool BuildModel(LpEngine& engine, DenseProblem& problem) {
+  LpClear(engine);
+  engine.problem_name = "MIPSolver";
+  if (!LpDefineRow(engine, "OBJ", 'N')) return false;
+  std::vector<int32_t> row_index(problem.m + 1, 0);
+  row_index[0] = LpFindRow(engine, "OBJ");
+  for (int32_t i = 1; i <= problem.m; ++i) {
+    const char type = problem.sense[i] == '<' ? 'L' : problem.sense[i] == '>' ? 'G' : 'E';
+    const std::string name = "Const" + std::to_string(i);
+    if (!LpDefineRow(engine, name, type)) return false;
+    row_index[i] = engine.row_count;
+  }
+  // Each (row, column) pair arrives once into a fresh model, so the entries are appended
+  // directly: the same columns, entries and order as setting them one by one.
+  for (int32_t j = 1; j <= problem.n; ++j) {
+    const std::string name = "Var" + std::to_string(j);
+    int32_t position = 0;
+    auto add = [&](int32_t row, double value) {
+      if (value == 0) return;
+      if (position == 0) position = LpFindColumn(engine, name);
+      LpAppendEntry(engine, position, row, value);
+    };
+    add(row_index[0], problem.c[j]);
+    for (int32_t i = 1; i <= problem.m; ++i) add(row_index[i], problem.A(i, j));
+  }
+  for (int32_t i = 1; i <= problem.m; ++i) {
+    if (problem.b[i] != 0) LpSetRhs(engine, "Const" + std::to_string(i), problem.b[i]);
+  }
+  for (int32_t j = 1; j <= problem.n; ++j) {
+    const std::string name = "Var" + std::to_string(j);
+    switch (problem.type[j]) {
+      case 'B':
+        LpSetBound(engine, name, "BV", 1);
+        break;
+      case 'I':
+        LpSetBound(engine, name, "UI", problem.upper[j]);
+        if (problem.lower[j] != 0) LpSetBound(engine, name, "LO", problem.lower[j]);
+        break;
+      default:
+        LpSetBound(engine, name, "UP", problem.upper[j]);
+        if (problem.lower[j] != 0) LpSetBound(engine, name, "LO", problem.lower[j]);
+        break;
+    }
+  }
+  engine.objective_row_name = "OBJ";
+  engine.flags.loaded = true;
+  engine.elapsed_time = 0;
+  if (!LpSetup(engine)) return false;
+  engine.flags.maximise = true;
+  engine.flags.unbounded = false;
+  LpSetObjectiveRow(engine);
+  engine.flags.non_interactive = true;
+  return true;
+}
+
+int32_t SolveWith(LpEngine& engine, DenseProblem& problem) {
+  if (!BuildModel(engine, problem)) return kRejected;
+  bool continuous = true;
+  for (int32_t j = 1; j <= problem.n; ++j) continuous = continuous && problem.type[j] == 'C';
+  // SEAM (integer search): without the branch-and-bound search a program with binary or
+  // integer columns cannot be solved; it is reported as unfinished.
+  if (!continuous) return kRejected;
+  LpLinearSolve(engine);
+  const int32_t status = StatusOf(LpLinearStatus(engine));
+  if (status != kOptimal) return status;
+  std::vector<double> x(problem.n + 1, 0.0);
+  double objective = 0;
+  for (int32_t j = 1; j <= problem.n; ++j) {
+    const std::string name = "Var" + std::to_string(j);
+    x[j] = problem.type[j] == 'C' ? LpColumnValue(engine, name) : LpIntegerValue(engine, name);
+    objective += problem.c[j] * x[j];
+  }
+  problem.x = std::move(x);
+  problem.objective = objective;
+  return kOptimal;
+}
+
+}  // namespace
+
+void SolverSetUserPort(UserPort* port) { Port() = port; }
+
+int32_t SolverInit(int32_t columns, int32_t rows) {
+  DenseProblem& p = Problem();
+  if (columns <= 0 || rows <= 0) {
+    p.created = false;
+    return kRejected;
+  }
+  std::vector<double> x(columns + 1, 0.0);
+  for (int32_t j = 1; j <= columns && j < static_cast<int32_t>(p.x.size()); ++j) x[j] = p.x[j];
+  p.n = columns;
+  p.m = rows;
+  p.c.assign(columns + 1, 0.0);
+  p.a.assign(static_cast<size_t>(columns) * rows, 0.0);
+  p.b.assign(rows + 1, 0.0);
+  p.sense.assign(rows + 1, '<');
+  p.type.assign(columns + 1, 'C');
+  p.lower.assign(columns + 1, 0.0);
+  p.upper.assign(columns + 1, kNoBound);
+  p.x = std::move(x);
+  p.created = true;
+  return 0;
+}
+
+int32_t SolverSetObjective(int32_t column, double value) {
+  if (!ValidColumn(column)) return kRejected;
+  Problem().c[column] = value;
+  return 0;
+}
+
+int32_t SolverSetCoefficient(int32_t row, int32_t column, double value) {
+  if (!ValidRow(row) || !ValidColumn(column)) return kRejected;
+  Problem().A(row, column) = value;
+  return 0;
+}
+
+int32_t SolverSetRhs(int32_t row, double value) {
+  if (!ValidRow(row) || !(value >= 0)) return kRejected;
+  Problem().b[row] = value;
+  return 0;
+}
+
+int32_t SolverSetRowSense(int32_t row, char sense) {
+  if (!ValidRow(row) || (sense != '<' && sense != '=' && sense != '>')) return kRejected;
+  Problem().sense[row] = sense;
+  return 0;
+}
+
+int32_t SolverSetColumnType(int32_t column, char type) {
+  if (!ValidColumn(column) || (type != 'B' && type != 'C' && type != 'I')) return kRejected;
+  Problem().type[column] = type;
+  return 0;
+}
+
+int32_t SolverSetUpperBound(int32_t column, double value) {
+  if (!ValidColumn(column)) return kRejected;
+  Problem().upper[column] = value;
+  return 0;
+}
+
+int32_t SolverSetLowerBound(int32_t column, double value) {
+  if (!ValidColumn(column)) return kRejected;
+  Problem().lower[column] = value;
+  return 0;
+}
+
+int32_t SolverSolve() {
+  DenseProblem& problem = Problem();
+  if (!problem.created) return kRejected;
+  for (int32_t j = 1; j <= problem.n; ++j) {
+    if (problem.lower[j] > problem.upper[j]) return kRejected;
+  }
+  // The engine lives for this call only; an internal failure it has already shown
+  // unwinds to here and rejects the solve.
+  auto engine = std::make_unique<LpEngine>();
+  int32_t status = kRejected;
+  try {
+    LpCreate(*engine, PortInUse());
+    status = SolveWith(*engine, problem);
+  } catch (const CommandError&) {
+    status = kRejected;
+  }
+  LpRelease(*engine);
+  return status;
+}
+
+double SolverObjective() { return Problem().objective; }
+
+double SolverValue(int32_t column) {
+  const DenseProblem& p = Problem();
+  if (column < 1 || column >= static_cast<int32_t>(p.x.size())) return 0;
+  return p.x[column];
+}
+
+int32_t SolverFree() {
+  DenseProblem& p = Problem();
+  p = DenseProblem{};
+  return 0;
+}
+
+}  // namespace vido

@@ -1,0 +1,78 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <string>
+
+#include "common/fake_user_port.h"
+#include "solver/dense_program.h"
+#include "solver/glpk_oracle.h"
+#include "solver/solver_interface.h"
+
+namespace vido {
+namespace {
+
+using testing::CheckSolution;
+using testing::DenseProgram;
+using testing::OracleMethod;
+using testing::RandomShape;
+
+class LpDifferential : public ::testing::Test {
+ protected:
+  void SetUp() override { SolverSetUserPort(&port); }
+  void TearDown() override {
+    SolverFree();
+    SolverSetUserPort(nullptr);
+  }
+
+  // Solves the program with our engine and with GLPK and compares: the same status, the
+  // same optimum within 1e-6 relative, and our x feasible for the dense program.
+  void Compare(const DenseProgram& p, const std::string& label) {
+    ASSERT_TRUE(testing::LoadIntoSolver(p)) << label;
+    const int ours = SolverSolve();
+    testing::OracleResult theirs = testing::SolveWithGlpk(p);
+    if (theirs.status == -1) theirs = testing::SolveWithGlpk(p, OracleMethod::kExact);
+    ASSERT_NE(theirs.status, -1) << label << "\n" << p.Describe();
+    ASSERT_EQ(ours, theirs.status) << label << "\n" << p.Describe();
+    ++counts_[ours == -1 ? 1 : ours];
+    if (ours != 0) return;
+    const double z = SolverObjective();
+    const std::vector<double> x = testing::SolverSolution(p.n);
+    EXPECT_EQ(CheckSolution(p, x), "") << label << "\n" << p.Describe();
+    EXPECT_NEAR(z, p.Objective(x), 1e-9 * std::max(1.0, std::fabs(z))) << label;
+    const double tolerance = 1e-6 * std::max(1.0, std::fabs(theirs.objective));
+    if (std::fabs(z - theirs.objective) > tolerance) {
+      // Confirm the reference before blaming the engine.
+      theirs = testing::SolveWithGlpk(p, OracleMethod::kExact);
+    }
+    EXPECT_NEAR(z, theirs.objective, tolerance) << label << "\n" << p.Describe();
+    ++optimal_;
+  }
+
+  void RunSeries(uint64_t seed, int count, const RandomShape& shape) {
+    std::mt19937_64 rng(seed);
+    for (int k = 0; k < count; ++k) {
+      const DenseProgram p = testing::RandomProgram(rng, shape);
+      Compare(p, "seed " + std::to_string(seed) + " program " + std::to_string(k));
+      if (HasFatalFailure() || failures_ > 5) return;
+      if (::testing::Test::HasFailure()) ++failures_;
+    }
+  }
+
+  testing::FakeUserPort port;
+  int optimal_ = 0;
+  int counts_[4] = {};
+  int failures_ = 0;
+};
+
+TEST_F(LpDifferential, SmallDenseProgramsAgreeWithGlpk) {
+  RandomShape shape;
+  RunSeries(1, 300, shape);
+  std::printf("%d %d %d %d\n", counts_[0], counts_[1], counts_[2], counts_[3]);
+  EXPECT_GT(optimal_, 100);
+}
+
+}  // namespace
+}  // namespace vido

@@ -13,7 +13,11 @@ namespace vido {
 
 namespace {
 
-constexpr double kFeasibleSum = 1e-9;  // INF below this counts as feasible
+// INF below this counts as feasible. 1e-9 proved too tight: removing the right-hand-side
+// perturbation at a degenerate optimum leaves violations of a few 1e-10 on many basic
+// variables, which the composite phase 1 could not always drive out, and a feasible
+// program was then reported infeasible. 1e-7 is the usual primal feasibility tolerance.
+constexpr double kFeasibleSum = 1e-7;
 constexpr double kProgress = 1e-9;
 constexpr double kForcedFree = -1e20;
 constexpr int32_t kCandidateDisplayGap = 20;

@@ -183,6 +183,11 @@ inline DenseProgram RandomProgram(std::mt19937_64& rng, const RandomShape& shape
                                                                : '<';
     p.b[i] = u(rng) < shape.zero_rhs_share ? 0 : std::round(u(rng) * 1e3) / 1e3;
   }
+  if (shape.norm_row && p.m > 0) {
+    for (int j = 0; j < p.n; ++j) p.a[0][j] = 1;
+    p.sense[0] = '=';
+    p.b[0] = 1;
+  }
   // Around a point inside the bounds: every row holds at that point (rows whose
   // activity there is negative are negated so that b stays >= 0).
   if (u(rng) < shape.feasible_share) {
@@ -191,10 +196,15 @@ inline DenseProgram RandomProgram(std::mt19937_64& rng, const RandomShape& shape
       const double hi = p.upper[j] > 1e20 ? p.lower[j] + 2 : p.upper[j];
       x0[j] = p.lower[j] + u(rng) * (hi - p.lower[j]);
     }
+    if (shape.norm_row) {  // a point of the unit simplex (the weights of the analyses)
+      double sum = 0;
+      for (int j = 0; j < p.n; ++j) sum += (x0[j] = u(rng));
+      for (int j = 0; j < p.n; ++j) x0[j] /= sum;
+    }
     for (int i = 0; i < p.m; ++i) {
       double activity = 0;
       for (int j = 0; j < p.n; ++j) activity += p.a[i][j] * x0[j];
-      if (activity < 0) {
+      if (activity < 0 && !(shape.norm_row && i == 0)) {
         for (int j = 0; j < p.n; ++j) p.a[i][j] = -p.a[i][j];
         activity = -activity;
       }
@@ -203,11 +213,6 @@ inline DenseProgram RandomProgram(std::mt19937_64& rng, const RandomShape& shape
       if (p.sense[i] == '>') p.b[i] = std::max(0.0, activity - slack);
       if (p.sense[i] == '=') p.b[i] = activity;
     }
-  }
-  if (shape.norm_row && p.m > 0) {
-    for (int j = 0; j < p.n; ++j) p.a[0][j] = 1;
-    p.sense[0] = '=';
-    p.b[0] = 1;
   }
   return p;
 }

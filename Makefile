@@ -4,7 +4,7 @@ ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
 
-.PHONY: all deps configure build run test test-full asan bench fuzz format format-check clean
+.PHONY: all deps configure build run gui test test-full asan bench fuzz format format-check clean
 
 all: build
 
@@ -15,12 +15,19 @@ $(BUILD)/CMakeCache.txt: | deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_ARGS)
 
 configure: deps $(BUILD)/CMakeCache.txt
+	@# A build folder configured before the desktop program was built by default.
+	@if grep -q '^VIDO_BUILD_GUI:BOOL=OFF' $(BUILD)/CMakeCache.txt; then \
+	  cmake -S . -B $(BUILD) -DVIDO_BUILD_GUI=ON >/dev/null; fi
 
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
 run: build
 	@scripts/run-example $(BUILD)
+
+# The desktop program (its help pages are copied beside it, in Manual/).
+gui: build
+	$(BUILD)/src/app/vido
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) -LE slow
@@ -30,7 +37,7 @@ test-full: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 asan: deps
-	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DVIDO_SANITIZE=ON -DVIDO_BUILD_BENCH=OFF $(CMAKE_ARGS)
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DVIDO_SANITIZE=ON -DVIDO_BUILD_BENCH=OFF -DVIDO_BUILD_GUI=ON $(CMAKE_ARGS)
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS) -LE slow
 

@@ -112,6 +112,10 @@ const Table& GridTable(const Workspace& ws, GridId grid) {
   return ws.AGrid;
 }
 
+Table& GridTable(Workspace& ws, GridId grid) {
+  return const_cast<Table&>(GridTable(static_cast<const Workspace&>(ws), grid));
+}
+
 bool IsInputGrid(GridId grid) {
   return grid == GridId::kAGrid || grid == GridId::kFGrid || grid == GridId::kBGrid ||
          grid == GridId::kCGrid;
@@ -186,7 +190,7 @@ bool InputGridKeyPress(Workspace& ws, GridId grid, int col, int row, char32_t ke
 
 bool SetInputCellText(Workspace& ws, GridId grid, int col, int row, const std::string& text) {
   if (!CellEditable(ws, grid, col, row)) return false;
-  Table& t = const_cast<Table&>(GridTable(ws, grid));
+  Table& t = GridTable(ws, grid);
   if (t.Cell(col, row) == text) return true;
   t.SetCell(col, row, text);
   ws.ResetResults();

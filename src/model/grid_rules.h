@@ -11,6 +11,7 @@ namespace vido {
 enum class GridId { kAGrid, kFGrid, kBGrid, kCGrid, kRGrid, kORGrid, kDGrid, kICGrid, kIPGrid };
 
 const Table& GridTable(const Workspace& ws, GridId grid);
+Table& GridTable(Workspace& ws, GridId grid);
 bool IsInputGrid(GridId grid);
 
 // Fills of the input tables; the GUI maps each to its colour.

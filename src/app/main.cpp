@@ -1,0 +1,15 @@
+#include <QApplication>
+
+#include "app/main_window.h"
+#include "app/qt_user_port.h"
+#include "model/help_access.h"
+
+int main(int argc, char* argv[]) {
+  QApplication app(argc, argv);
+  vido::QtUserPort port;
+  const std::string program_folder = QCoreApplication::applicationDirPath().toStdString();
+  vido::MainWindow window(port, vido::HelpFolderFor(program_folder));
+  port.SetWindow(&window);
+  window.show();
+  return app.exec();
+}

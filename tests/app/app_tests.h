@@ -1,0 +1,39 @@
+#ifndef VIDO_TESTS_APP_APP_TESTS_H_
+#define VIDO_TESTS_APP_APP_TESTS_H_
+
+#include <QObject>
+
+namespace vido::testing {
+
+// The main window: start state, menus, commands, cell sizes, help.
+class MainWindowTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void startState();
+  void menuBarLayout();
+  void newProblemThroughTheDialog();
+  void openTheBundledExample();
+  void cellSizeControls();
+  void helpAccess();
+  void pendingAnalysesSaySo();
+};
+
+// The tables: models, key filters, selection, colours, the mouse dialogs of AGrid.
+class GridTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void modelsPassTheTester();
+  void rejectedKeyMakesResultsStale();
+  void directionRowKeys();
+  void normRowCannotBeSelected();
+  void elowDialogRefusesInvalidCategory();
+  void criterionNameFromTheHeader();
+  void thresholdSwitches();
+  void colours();
+};
+
+}  // namespace vido::testing
+
+#endif  // VIDO_TESTS_APP_APP_TESTS_H_

@@ -96,6 +96,7 @@ GridView::GridView(Workspace& ws, GridId grid, QWidget* parent)
   horizontalHeader()->setMinimumSectionSize(1);
   horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
   horizontalHeader()->setHighlightSections(false);
+  horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   horizontalHeader()->viewport()->installEventFilter(this);
   // Pressing a header would select the whole column; AGrid uses the press for its dialog.
   disconnect(horizontalHeader(), &QHeaderView::sectionPressed, this, nullptr);
@@ -200,10 +201,10 @@ bool GridView::eventFilter(QObject* object, QEvent* event) {
       ShowCellToolTip(help->pos(), help->globalPos(), true);
       return true;
     }
-    auto* mouse = static_cast<QMouseEvent*>(event);
     const bool press = event->type() == QEvent::MouseButtonPress;
     const bool release = event->type() == QEvent::MouseButtonRelease;
-    if ((press || release) && mouse->button() == Qt::LeftButton) {
+    auto* mouse = press || release ? static_cast<QMouseEvent*>(event) : nullptr;
+    if (mouse != nullptr && mouse->button() == Qt::LeftButton) {
       int col = 0;
       int row = 0;
       if (CellAt(mouse->position().toPoint(), true, &col, &row)) {

@@ -55,6 +55,11 @@ class MainWindow::WindowPort : public UserPort {
   }
   void SetBusy(bool busy) override {
     if (busy) cancel_ = false;
+    // While a command works, the events the pump lets through must not change the
+    // tables under it: only Esc (cancel) and repainting get through.
+    depth_ += busy ? 1 : -1;
+    if (depth_ < 0) depth_ = 0;
+    window_.BlockInput(depth_ > 0);
     inner_.SetBusy(busy);
   }
   void ShowProgress(int maximum) override {
@@ -79,6 +84,7 @@ class MainWindow::WindowPort : public UserPort {
   UserPort& inner_;
   MainWindow& window_;
   bool cancel_ = false;
+  int depth_ = 0;
 };
 
 namespace {
@@ -355,6 +361,16 @@ void MainWindow::ShowCalcPanel(int maximum) {
 void MainWindow::SetCalcPosition(int position) { calc_progress_->setValue(position); }
 
 void MainWindow::HideCalcPanel() { speed_stack_->setCurrentIndex(0); }
+
+void MainWindow::BlockInput(bool blocked) {
+  centralWidget()->setEnabled(!blocked);
+  menuBar()->setEnabled(!blocked);
+  for (QToolButton* button : findChildren<QToolButton*>()) {
+    if (button->objectName().startsWith("SpeedButton")) button->setEnabled(!blocked);
+  }
+  for (QSpinBox* box : size_boxes_) box->setEnabled(!blocked);
+  if (!blocked) report_button_->setEnabled(ws_.view.report_enabled);
+}
 
 void MainWindow::closeEvent(QCloseEvent* event) {
   // Ends without asking about unsaved data, as the program always has.

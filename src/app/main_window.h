@@ -101,6 +101,7 @@ class MainWindow : public QMainWindow {
   void ShowCalcPanel(int maximum);
   void SetCalcPosition(int position);
   void HideCalcPanel();
+  void BlockInput(bool blocked);
 
   Workspace ws_;
   std::unique_ptr<WindowPort> port_;

@@ -17,6 +17,7 @@ class MainWindowTest : public QObject {
   void cellSizeControls();
   void helpAccess();
   void pendingAnalysesSaySo();
+  void longCommandsShowProgressAndBlockInput();
 };
 
 // The tables: models, key filters, selection, colours, the mouse dialogs of AGrid.
@@ -32,6 +33,7 @@ class GridTest : public QObject {
   void criterionNameFromTheHeader();
   void thresholdSwitches();
   void colours();
+  void wideCellsShowToolTips();
 };
 
 }  // namespace vido::testing

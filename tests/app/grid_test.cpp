@@ -1,12 +1,15 @@
 #include <QAbstractItemModelTester>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
+#include <QToolTip>
 
 #include "app/app_fixture.h"
 #include "app/app_tests.h"
@@ -234,6 +237,28 @@ void GridTest::colours() {
   QCOMPARE(Background(a, 2, 1), QColor(255, 255, 0));
   QCOMPARE(Background(a, 3, 1), QColor(Qt::white));
   QVERIFY(Background(a, 0, 2) != QColor(0, 255, 255));  // "Borealis Parts": no example
+}
+
+void GridTest::wideCellsShowToolTips() {
+  WindowFixture f;
+  MainWindow& w = *f.window;
+  QVERIFY(f.OpenExample());
+  w.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&w));
+  GridView* a = w.Grid(GridId::kAGrid);
+  // "Borealis Parts" is wider than a 48-pixel column, "1" is not.
+  const QPoint name = CellCentre(a, 0, 2);
+  QHelpEvent wide(QEvent::ToolTip, name, a->viewport()->mapToGlobal(name));
+  QApplication::sendEvent(a->viewport(), &wide);
+  QCOMPARE(QToolTip::text(), QString("Borealis Parts"));
+  const QPoint low = CellCentre(a, 1, 2);
+  QHelpEvent narrow(QEvent::ToolTip, low, a->viewport()->mapToGlobal(low));
+  QApplication::sendEvent(a->viewport(), &narrow);
+  QTRY_VERIFY(!QToolTip::isVisible());
+  // With wider columns the name fits.
+  for (int i = 0; i < 20; ++i) w.SizeControl(1)->stepUp();
+  QApplication::sendEvent(a->viewport(), &wide);
+  QTRY_VERIFY(!QToolTip::isVisible());
 }
 
 }  // namespace vido::testing

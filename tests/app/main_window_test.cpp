@@ -1,4 +1,5 @@
 #include <QAction>
+#include <QApplication>
 #include <QLabel>
 #include <QMenuBar>
 #include <QProgressBar>
@@ -279,6 +280,35 @@ void MainWindowTest::pendingAnalysesSaySo() {
   QVERIFY(f.Choose("VolumeItem"));
   QCOMPARE(f.port.Informations().size(), size_t(2));
   QVERIFY(f.port.Errors().empty());
+}
+
+void MainWindowTest::longCommandsShowProgressAndBlockInput() {
+  WindowFixture f;
+  MainWindow& w = *f.window;
+  QVERIFY(f.OpenExample());
+  w.show();
+  UserPort& port = w.Port();
+  {
+    BusyCursor busy(port);
+    port.ShowProgress(25);
+    port.SetProgress(10);
+    QVERIFY(w.CalcPanel()->isVisible());
+    QCOMPARE(w.CalcPanel()->findChild<QProgressBar*>("CalcProgressBar")->maximum(), 25);
+    QCOMPARE(w.CalcPanel()->findChild<QProgressBar*>("CalcProgressBar")->value(), 10);
+    QCOMPARE(w.CalcPanel()->findChild<QLabel*>()->text(), QString("Calculating. Please wait..."));
+    QVERIFY(!w.SizeControl(0)->isVisible());
+    // Nothing the pump lets through may change the tables under the running command.
+    QVERIFY(!w.InputTabs()->isEnabled());
+    QVERIFY(!w.menuBar()->isEnabled());
+    QVERIFY(!port.PumpEvents());
+    port.HideProgress();
+  }
+  QVERIFY(f.port.busy_changes == 2 && !f.port.busy);
+  QVERIFY(!w.CalcPanel()->isVisible());
+  QVERIFY(w.SizeControl(0)->isVisible());
+  QVERIFY(w.InputTabs()->isEnabled());
+  QVERIFY(w.menuBar()->isEnabled());
+  QCOMPARE(f.port.progress_maximum, 25);
 }
 
 }  // namespace vido::testing

@@ -27,6 +27,7 @@
 
 #include "model/agrid_dialogs.h"
 #include "model/window_rules.h"
+#include "solver/solver_interface.h"
 
 namespace vido {
 
@@ -130,9 +131,12 @@ MainWindow::MainWindow(UserPort& port, std::string help_folder, QWidget* parent)
   }
   ApplyCellSizes();
   Refresh();
+  // The engine shows its messages, and lets events through, by the window's port.
+  SolverSetUserPort(port_.get());
 }
 
 MainWindow::~MainWindow() {
+  SolverSetUserPort(nullptr);
   // The widgets use the workspace and the port, which are members: they go first.
   const auto children = findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
   for (QWidget* child : children) delete child;
@@ -255,6 +259,8 @@ void MainWindow::BuildTables() {
   useuj_button_->setStatusTip("Use discordance thresholds");
   for (QPushButton* b : {usevj_button_, useuj_button_}) {
     b->setCheckable(true);
+    // A switch that is down must look down at a glance.
+    b->setStyleSheet("QPushButton:checked { background-color: #a9c4e8; border: 1px inset #556; }");
     switches->addWidget(b);
   }
   switches->addStretch();
@@ -375,6 +381,7 @@ void MainWindow::BlockInput(bool blocked) {
 void MainWindow::closeEvent(QCloseEvent* event) {
   // Ends without asking about unsaved data, as the program always has.
   ReleaseResults(ws_);
+  SolverFree();
   event->accept();
 }
 

@@ -18,6 +18,7 @@ class MainWindowTest : public QObject {
   void helpAccess();
   void pendingAnalysesSaySo();
   void longCommandsShowProgressAndBlockInput();
+  void closingReleasesResultsAndTheSolverProblem();
 };
 
 // The tables: models, key filters, selection, colours, the mouse dialogs of AGrid.

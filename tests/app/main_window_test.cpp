@@ -15,6 +15,7 @@
 #include "app/app_fixture.h"
 #include "app/app_tests.h"
 #include "model/help_access.h"
+#include "solver/solver_interface.h"
 
 namespace vido::testing {
 
@@ -309,6 +310,27 @@ void MainWindowTest::longCommandsShowProgressAndBlockInput() {
   QVERIFY(w.InputTabs()->isEnabled());
   QVERIFY(w.menuBar()->isEnabled());
   QCOMPARE(f.port.progress_maximum, 25);
+}
+
+void MainWindowTest::closingReleasesResultsAndTheSolverProblem() {
+  WindowFixture f;
+  MainWindow& w = *f.window;
+  QVERIFY(f.OpenExample());
+  f.ws().DataModified = true;
+  f.ws().InferredCategory.assign(f.ws().ActionsCount + 1, 1);
+  f.ws().ResultsAvailable = true;
+  QCOMPARE(SolverInit(1, 1), 0);
+  QCOMPARE(SolverSetObjective(1, 1.0), 0);
+  QCOMPARE(SolverSetCoefficient(1, 1, 1.0), 0);
+  QCOMPARE(SolverSetRhs(1, 2.0), 0);
+  QCOMPARE(SolverSetRowSense(1, '<'), 0);
+  QCOMPARE(SolverSolve(), 0);
+  w.show();
+  QVERIFY(w.close());  // without asking about the unsaved data
+  QVERIFY(f.port.confirmations.empty());
+  QVERIFY(f.ws().InferredCategory.empty());
+  QVERIFY(!f.ws().ResultsAvailable);
+  QCOMPARE(SolverSolve(), -1);  // no problem any more
 }
 
 }  // namespace vido::testing

@@ -20,6 +20,7 @@
 #include <QStyle>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -369,6 +370,7 @@ void MainWindow::SetCalcPosition(int position) { calc_progress_->setValue(positi
 void MainWindow::HideCalcPanel() { speed_stack_->setCurrentIndex(0); }
 
 void MainWindow::BlockInput(bool blocked) {
+  input_blocked_ = blocked;
   centralWidget()->setEnabled(!blocked);
   menuBar()->setEnabled(!blocked);
   for (QToolButton* button : findChildren<QToolButton*>()) {
@@ -376,9 +378,22 @@ void MainWindow::BlockInput(bool blocked) {
   }
   for (QSpinBox* box : size_boxes_) box->setEnabled(!blocked);
   if (!blocked) report_button_->setEnabled(ws_.view.report_enabled);
+  // A close asked for while a command worked happens once it has ended.
+  if (!blocked && close_pending_) {
+    close_pending_ = false;
+    QTimer::singleShot(0, this, &QWidget::close);
+  }
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+  // The running command still uses the tables and the solver's problem: it is asked to
+  // stop, and the window closes when it has.
+  if (input_blocked_) {
+    port_->RequestCancel();
+    close_pending_ = true;
+    event->ignore();
+    return;
+  }
   // Ends without asking about unsaved data, as the program always has.
   ReleaseResults(ws_);
   SolverFree();

@@ -112,6 +112,8 @@ class MainWindow : public QMainWindow {
   CellSizes sizes_;
   std::unique_ptr<QPrinter> printer_;
   bool running_ = false;
+  bool input_blocked_ = false;
+  bool close_pending_ = false;
 
   std::array<GridView*, 9> grids_{};
   std::array<QMenu*, 9> popups_{};

@@ -331,6 +331,16 @@ void MainWindowTest::closingReleasesResultsAndTheSolverProblem() {
   QVERIFY(f.ws().InferredCategory.empty());
   QVERIFY(!f.ws().ResultsAvailable);
   QCOMPARE(SolverSolve(), -1);  // no problem any more
+
+  // Closing while a command works asks it to stop and waits for its end.
+  WindowFixture busy;
+  busy.window->show();
+  busy.window->Port().SetBusy(true);
+  QVERIFY(!busy.window->close());
+  QVERIFY(busy.window->Port().PumpEvents());  // the cancel request
+  QVERIFY(busy.window->isVisible());
+  busy.window->Port().SetBusy(false);
+  QTRY_VERIFY(!busy.window->isVisible());
 }
 
 }  // namespace vido::testing

@@ -37,6 +37,13 @@ const std::vector<CommandEntry>& Commands() {
        "Builds the example constraints, the inference program and the analysis table\n"
        "      and prints them (ICGrid, IPGrid, IGrid) as tab-separated text.",
        CliProgram},
+      {"analyse", "analyse IN [--report OUT] [--progress]",
+       "Runs \"&Robust Assignments\" on IN: prints whether the information is\n"
+       "      consistent (and alpha), the inferred lambda and weights, and for every\n"
+       "      action its worst, inferred and best category and its impossible\n"
+       "      categories (holes). --report writes the results report to OUT as the\n"
+       "      \"&Report\" command does; --progress shows progress on standard error.",
+       CliAnalyse},
       {"volume", "volume IN [--precision P] [--seed S]",
        "Estimates the volume of the parameter region compatible with the problem's\n"
        "      information; P significant digits (2 to 5, default 3), seed S for a\n"

@@ -18,6 +18,9 @@ int CliProgram(const CliArgs& args, std::ostream& out, std::ostream& err);
 // volume IN [--precision P] [--seed S]: the volume estimate.
 int CliVolume(const CliArgs& args, std::ostream& out, std::ostream& err);
 
+// analyse IN [--report OUT] [--progress]: "&Robust Assignments" and its results.
+int CliAnalyse(const CliArgs& args, std::ostream& out, std::ostream& err);
+
 // new --criteria N --categories K --actions M OUT: a new problem saved to OUT.
 int CliNew(const CliArgs& args, std::ostream& out, std::ostream& err);
 // convert IN OUT: reads IN (version 1 or 2) and writes it to OUT as version 2.

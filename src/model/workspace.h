@@ -25,10 +25,12 @@ struct ViewState {
   bool output_stale = false;                     // red captions of the output tabs
   bool report_enabled = false;                   // SpeedButtonReport
   bool inconsistency_enabled = false;            // the "&Inconsistency" item of the menu bar
+  bool variability_order_enabled = true;         // "by &Variability Order"
+  bool calc_panel_visible = false;               // CalcPanel, "Calculating. Please wait..."
   bool uj_button_enabled = true;                 // "Use uj" is disabled while "Use vj" is up
   std::string save_dialog_file_name = "output";  // SaveDialog: problem file and report
   std::string open_dialog_file_name;             // OpenDialog2
-  std::string label_ma;                          // LabelMA, "Indices" tab
+  std::string label_ma = "0";                    // LabelMA, "Indices" tab
   std::string label_ma_dif;                      // LabelMADif, "Indices" tab
 };
 
@@ -72,6 +74,11 @@ struct Workspace {
   bool DataModified = false;
   bool ResultsAvailable = false;
   bool RangesValid = false;
+  // Set by the inconsistency analysis before it re-runs the results under the
+  // parameter vector the user accepted; every results run clears it when it ends.
+  bool UseAcceptedSolution = false;
+  // The relaxation alpha the last results run judged consistency by.
+  double Alpha = 0;
 
   // The switches under FGrid; they are also model state read by the credibility.
   bool UseujButton = false;  // "Use uj": up at start

@@ -1,5 +1,8 @@
 #include "analysis/pending_analyses.h"
 
+#include "analysis/robust_assignments.h"
+#include "model/results_report.h"
+
 namespace vido {
 
 namespace {
@@ -12,11 +15,9 @@ AnalysisStatus NotAvailable(UserPort& port, const char* what) {
 }  // namespace
 
 AnalysisStatus RobustAssignmentsCommand(Workspace& ws, UserPort& port) {
-  if (!ws.HasProblem()) {
-    port.Error("You must read data first");
-    return AnalysisStatus::kNoData;
-  }
-  return NotAvailable(port, "Robust assignments");
+  const bool has_problem = ws.HasProblem();
+  CalcRangeItemClick(ws, port);  // says "You must read data first" itself
+  return has_problem ? AnalysisStatus::kDone : AnalysisStatus::kNoData;
 }
 
 AnalysisStatus InconsistencyCommand(Workspace& ws, UserPort& port) {
@@ -32,7 +33,8 @@ AnalysisStatus ResultsReportCommand(Workspace& ws, UserPort& port) {
     port.Error("You must read data first");
     return AnalysisStatus::kNoData;
   }
-  return NotAvailable(port, "Results reports");
+  SaveResClick(ws, port);
+  return AnalysisStatus::kDone;
 }
 
 }  // namespace vido

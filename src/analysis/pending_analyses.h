@@ -6,11 +6,9 @@
 
 namespace vido {
 
-// SEAM: the commands below belong to the analyses that need the LP engine (the
-// inference solve, the robust ranges, the inconsistency analysis) and to the results
-// report written from them. Until those are in the build, each command checks what it
-// can check and then says plainly, in an information box, that it is not available;
-// it never computes or writes anything. Replace the bodies when the analyses land.
+// The window's entry points to the analyses that need the LP engine and to the
+// results report written from them. A command that this build cannot run says so
+// plainly in an information box and computes nothing.
 
 enum class AnalysisStatus {
   kDone,          // the command ran
@@ -18,12 +16,12 @@ enum class AnalysisStatus {
   kNotAvailable,  // this build does not have the analysis yet
 };
 
-// "&Robust Assignments".
+// "&Robust Assignments": CalcRangeItemClick.
 AnalysisStatus RobustAssignmentsCommand(Workspace& ws, UserPort& port);
 // "&Inconsistency".
 AnalysisStatus InconsistencyCommand(Workspace& ws, UserPort& port);
 // "&Report" and the tool bar's "Save on file a results report"; reached only while
-// the results are current.
+// the results are current: SaveResClick.
 AnalysisStatus ResultsReportCommand(Workspace& ws, UserPort& port);
 
 }  // namespace vido

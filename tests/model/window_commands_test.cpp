@@ -135,17 +135,19 @@ TEST(WindowRulesTest, OutputTabsTurnRedWhenStale) {
   EXPECT_FALSE(ws.ResultsAvailable);
 }
 
-TEST(PendingAnalysesTest, SayPlainlyWhatIsMissing) {
+TEST(PendingAnalysesTest, WindowEntryPointsRunTheAnalyses) {
   Workspace ws;
   FakeUserPort port;
   EXPECT_EQ(RobustAssignmentsCommand(ws, port), AnalysisStatus::kNoData);
   EXPECT_EQ(InconsistencyCommand(ws, port), AnalysisStatus::kNoData);
   EXPECT_EQ(port.Errors(), (std::vector<std::string>(2, "You must read data first")));
   MakeSmallProblem(ws, 2, 2, 2);
-  EXPECT_EQ(RobustAssignmentsCommand(ws, port), AnalysisStatus::kNotAvailable);
-  EXPECT_EQ(ResultsReportCommand(ws, port), AnalysisStatus::kNotAvailable);
-  EXPECT_EQ(port.Informations().size(), 2u);
-  EXPECT_FALSE(ws.ResultsAvailable);
+  EXPECT_EQ(RobustAssignmentsCommand(ws, port), AnalysisStatus::kDone);
+  EXPECT_TRUE(ws.ResultsAvailable);
+  port.save_answers = {"window.rpt"};
+  EXPECT_EQ(ResultsReportCommand(ws, port), AnalysisStatus::kDone);
+  EXPECT_EQ(port.save_requests.size(), 1u);
+  EXPECT_EQ(port.Errors().size(), 2u);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <QAction>
 #include <QApplication>
+#include <QColor>
 #include <QLabel>
 #include <QMenuBar>
 #include <QProgressBar>
@@ -279,6 +280,26 @@ void MainWindowTest::pendingAnalysesSaySo() {
   QVERIFY(f.ws().ResultsAvailable);
   QVERIFY(f.ws().RangesValid);
   QVERIFY(f.window->ReportButton()->isEnabled());
+  // The window shows what the run left: the output tabs in black, the progress panel
+  // gone again, the input open to edits.
+  MainWindow& w = *f.window;
+  w.show();
+  QVERIFY(w.OutputTabs()->isVisible());
+  QVERIFY(w.OutputTabs()->isTabVisible(0));
+  for (int t = 0; t < 4; ++t) {
+    if (w.OutputTabs()->isTabVisible(t)) {
+      QCOMPARE(w.OutputTabs()->tabBar()->tabTextColor(t), QColor(Qt::black));
+    }
+  }
+  QVERIFY(!w.CalcPanel()->isVisible());
+  QVERIFY(w.InputTabs()->isEnabled());
+  QVERIFY(!f.port.busy);
+  QCOMPARE(w.Grid(GridId::kRGrid)->model()->rowCount(), f.ws().ActionsCount);
+  WindowFixture::Screenshot(&w, "main_window_results");
+  // An edit makes them stale again.
+  QVERIFY(f.Choose("InsertCons"));
+  QCOMPARE(w.OutputTabs()->tabBar()->tabTextColor(0), QColor(Qt::red));
+  QVERIFY(!w.ReportButton()->isEnabled());
   // The volume command checks the data before it says that its window is missing.
   QVERIFY(f.Choose("VolumeItem"));
   QCOMPARE(f.port.Informations().size(), size_t(1));

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "mip/branch_and_bound.h"
 #include "solver/lp_engine.h"
 #include "solver/simplex_driver.h"
 #include "support/command_error.h"
@@ -149,11 +150,14 @@ int32_t SolveWith(LpEngine& engine, DenseProblem& problem) {
   if (!BuildModel(engine, problem)) return kRejected;
   bool continuous = true;
   for (int32_t j = 1; j <= problem.n; ++j) continuous = continuous && problem.type[j] == 'C';
-  // SEAM (integer search): without the branch-and-bound search a program with binary or
-  // integer columns cannot be solved; it is reported as unfinished.
-  if (!continuous) return kRejected;
-  LpLinearSolve(engine);
-  const int32_t status = StatusOf(LpLinearStatus(engine));
+  int32_t status = kRejected;
+  if (continuous) {
+    LpLinearSolve(engine);
+    status = StatusOf(LpLinearStatus(engine));
+  } else {
+    IntegerSolve(engine);
+    status = StatusOf(LpIntegerStatus(engine));
+  }
   if (status != kOptimal) return status;
   std::vector<double> x(problem.n + 1, 0.0);
   double objective = 0;

@@ -29,6 +29,29 @@ constexpr int32_t kRestartInits = 20;
 constexpr int32_t kRestartNodes = 3000;
 constexpr int32_t kSelectionCycle = 100;
 
+// The driver's verdict "infeasible" is confirmed from freshly computed basic values
+// before a node is cut for it. A basic variable within the feasibility sum but a hair
+// outside its bound counts as feasible during the iterations; a later pivot with a small
+// pivot element can turn that hair into a real violation that the iterations no longer
+// track, and the final check then reports a feasible relaxation as infeasible. Solving
+// on from the recomputed values repairs it; a truly infeasible node stops again at once.
+void SolveConfirmingInfeasibility(LpEngine& engine, bool write_back) {
+  constexpr int kRetries = 3;
+  LpSimplex(engine, write_back);
+  for (int retry = 0; retry < kRetries; ++retry) {
+    if (engine.iter.n_inf == 0 || engine.flags.unfinished || engine.flags.unbounded) return;
+    const int32_t iterations = engine.iter.iteration_count;
+    LpBasicValues(engine);
+    if (engine.iter.n_inf == 0) {
+      LpPricingVector(engine);
+      if (write_back) LpWriteBack(engine);
+      return;
+    }
+    LpSimplex(engine, write_back);
+    if (engine.iter.iteration_count == iterations) return;
+  }
+}
+
 // Bounds field number: width 12 with 9 - e decimals, e the integer part of log10 |v|.
 std::string BoundText(double value) {
   const double magnitude = std::fabs(value);
@@ -56,6 +79,7 @@ class Search {
   void KeepBestChild(int32_t base_index, bool& reapply);
   void ReapplyTop();
   void RecordIntegerSolution();
+  bool PolishIntegerSolution();
   void Prune();
   void ClearTree();
   void SelectNode();
@@ -74,6 +98,7 @@ class Search {
   void ShowBounds();
   void Log(const std::string& tail);
   bool AllIntegral() const;
+  void ComputeTolerances();
 
   LpEngine& e_;
   LpSearchState& s_;
@@ -94,7 +119,9 @@ class Search {
   int32_t last_restart_ = 0;
   int32_t last_switch_nodes_ = 0;
   int32_t last_switch_depth_ = 1;
-  std::vector<double> incumbent_;  // every column's value in the best integer solution
+  std::vector<double> incumbent_;
+  std::vector<double> tolerance_;  // integrality tolerance by hash slot  // every column's value in
+                                   // the best integer solution
 };
 
 void Search::ApplyChange(int32_t index) {
@@ -123,7 +150,7 @@ void Search::Restore(BasisSnapshot& snapshot, double expected) {
 
 void Search::NodeSolve() {
   if (e_.flags.unfinished || !e_.flags.setup_done) return;
-  LpSimplex(e_, false);
+  SolveConfirmingInfeasibility(e_, false);
 }
 
 void Search::ShowBounds() {
@@ -141,11 +168,30 @@ void Search::Log(const std::string& tail) {
 }
 
 bool Search::AllIntegral() const {
-  const double crit = e_.settings.integer_crit;
   for (int32_t p = 1; p < e_.row_count; ++p) {
-    if (e_.Column(p).is_integer && IsFractional(e_.xB[p], crit)) return false;
+    const LpColumn& column = e_.Column(p);
+    if (NeedsBranching(column, e_.xB[p], tolerance_[column.hash_slot])) return false;
   }
   return true;
+}
+
+// A value counts as integral when rounding it moves no row's activity by more than
+// INTEGER-CRIT: the tolerance of a column is INTEGER-CRIT divided by its largest
+// coefficient (at least 1). With the plain tolerance a binary with coefficient 999 at
+// 2.6e-8 passed for 0, and the solution returned, rounded, violated its row by 2.6e-5.
+void Search::ComputeTolerances() {
+  const double crit = e_.settings.integer_crit;
+  int32_t slots = 0;
+  for (int32_t p = 1; p <= e_.column_count; ++p) {
+    slots = std::max(slots, e_.Column(p).hash_slot + 1);
+  }
+  tolerance_.assign(slots, crit);
+  for (int32_t p = 1; p <= e_.column_count; ++p) {
+    const LpColumn& column = e_.Column(p);
+    double scale = 1;
+    for (const LpEntry& entry : column.entries) scale = std::max(scale, std::fabs(entry.value));
+    tolerance_[column.hash_slot] = crit / scale;
+  }
 }
 
 // Integer bounds made integral (upper down, lower up); every upper bound at most 1e19.
@@ -178,7 +224,7 @@ bool Search::PrepareIntegerBounds() {
   }
   if (moved) {
     LpBasicValues(e_);
-    LpSimplex(e_, true);
+    SolveConfirmingInfeasibility(e_, true);
     if (e_.iter.n_inf > 0 || e_.flags.unbounded) return false;
   }
   return true;
@@ -201,6 +247,7 @@ void Search::Run() {
   degradation_samples_ = 0;
   last_log_ = last_restart_ = 0;
   if (!PrepareIntegerBounds()) return;
+  ComputeTolerances();
   SaveSnapshot(e_, root_snapshot_);
   if (e_.settings.pse) ReadPseudoCosts(e_);
 
@@ -259,7 +306,7 @@ bool Search::Dive() {
     const double prior_objective = Objective();
     const int32_t prior_depth = Depth();
     int32_t fractional = 0;
-    const int32_t pushed = ChooseAndBranch(e_, store_, path_, fractional);
+    const int32_t pushed = ChooseAndBranch(e_, store_, path_, fractional, &tolerance_);
     if (pushed == 0) {
       RecordIntegerSolution();
       return true;
@@ -327,7 +374,7 @@ bool Search::SolveChild(int32_t index, bool last) {
   bool interrupted = e_.flags.unfinished;
   if (!interrupted) {
     LpBasicValues(e_);
-    LpSimplex(e_, false);
+    SolveConfirmingInfeasibility(e_, false);
     interrupted = e_.flags.unfinished;
     if (e_.factor.inversion_duration > 10 * reference_time_) {
       s_.WaitingLimit = std::max(5, s_.WaitingCount - 10);
@@ -423,7 +470,72 @@ void Search::ParkPathNode(int32_t index) {
   ParkWaitingNode(e_, store_, std::move(waiting));
 }
 
+// The relaxation is integral within the tolerances; the solution recorded is the one with
+// every integer column exactly at its rounded value and the continuous columns solved
+// again for those values (the integer columns leave the basis for their rows' logicals,
+// fixed). Rounding alone would move the rows: a binary 2.6e-8 off with coefficient 999
+// shifts its row by 2.6e-5. False, with the bounds and values of the node unchanged,
+// when the rounded values admit no solution. The solution is written into the columns.
+bool Search::PolishIntegerSolution() {
+  struct Saved {
+    LpColumn* column;
+    double lower;
+    double upper;
+  };
+  const int32_t m = e_.row_count;
+  std::vector<Saved> saved;
+  bool exact = true;
+  for (int32_t p = 1; p <= e_.column_count; ++p) {
+    LpColumn& column = e_.Column(p);
+    if (!column.is_integer) continue;
+    const double x = p <= m ? e_.xB[p] : (column.status == kAtUpper ? column.upper : column.lower);
+    const double r = std::nearbyint(x);
+    exact = exact && std::fabs(x - r) <= kZeroTolerance;
+    saved.push_back({&column, column.lower, column.upper});
+    column.lower = column.upper = r;
+  }
+  bool solved = true;
+  if (!exact) {
+    for (int32_t p = 1; p < m; ++p) {
+      LpColumn& column = e_.Column(p);
+      if (!column.is_integer) continue;
+      for (int32_t q = m + 1; q <= e_.column_count; ++q) {
+        const LpColumn& logical = e_.Column(q);
+        if (logical.kind >= kSlackOfL && logical.kind <= kSlackOfE && logical.EntryCount() == 1 &&
+            logical.entries[0].row == p) {
+          LpSwapColumns(e_, p, q);
+          e_.Column(q).status = kAtLower;
+          e_.Column(p).status = kBasic;
+          break;
+        }
+      }
+    }
+    if (!LpInversion(e_)) {
+      e_.flags.unfinished = true;
+      solved = false;
+    } else {
+      SolveConfirmingInfeasibility(e_, false);
+      solved = e_.iter.n_inf == 0 && !e_.flags.unfinished;
+    }
+  }
+  if (solved) LpWriteBack(e_);
+  for (const Saved& entry : saved) {
+    LpColumn& column = *entry.column;
+    column.lower = entry.lower;
+    column.upper = entry.upper;
+    const int32_t position = e_.column_hash[column.hash_slot];
+    if (position > m) {
+      column.status = column.value == column.upper && solved ? kAtUpper : kAtLower;
+    }
+  }
+  return solved;
+}
+
 void Search::RecordIntegerSolution() {
+  if (!PolishIntegerSolution()) {
+    s_.NodeCut = true;
+    return;
+  }
   e_.trace.TraceField(IntegerSolutionField, "INT. SOL. FOUND");
   const double crit = e_.settings.integer_crit;
   if (e_.flags.maximise) {
@@ -432,7 +544,6 @@ void Search::RecordIntegerSolution() {
     s_.UpperValue = std::min(Objective() - crit, s_.UpperValue);
   }
   ShowBounds();
-  LpWriteBack(e_);
   s_.NodeCut = true;
   e_.trace.TraceField(IncumbentNodeField, IntText(s_.SearchedNodes, 8));
   e_.trace.TraceField(IncumbentNodeField2, IntText(s_.SearchedNodes, 8));
@@ -671,7 +782,7 @@ void IntegerSolve(LpEngine& engine) {
   engine.solve_start = start;
   if (engine.factor.inversion_count == 1 && !LpCrashBasis(engine)) return;
   engine.flags.unfinished = false;
-  LpSimplex(engine, true);
+  SolveConfirmingInfeasibility(engine, true);
   if (!engine.flags.unfinished && engine.iter.n_inf == 0) {
     DeleteNamedFile(EngineFileName(engine.problem_name, "INF"));
     if (!engine.flags.unbounded) BranchAndBoundSearch(engine);

@@ -34,6 +34,12 @@ void Push(LpEngine& engine, NodeStore& store, std::vector<PathNode>& path, int32
 
 }  // namespace
 
+bool NeedsBranching(const LpColumn& column, double x, double tolerance) {
+  if (!column.is_integer || !IsFractional(x, tolerance)) return false;
+  const double floor_x = std::floor(x);
+  return floor_x >= column.lower && floor_x + 1 <= column.upper;
+}
+
 bool IsFractional(double x, double integer_crit) {
   return std::fabs(std::nearbyint(x) - x) > integer_crit;
 }
@@ -43,10 +49,15 @@ bool IsFractional(double x, double integer_crit) {
 // beats the gap to the cut-off (largest lo), else the largest product lo*hi, else among
 // columns with a negligible lo the largest hi.
 int32_t ChooseAndBranch(LpEngine& engine, NodeStore& store, std::vector<PathNode>& path,
-                        int32_t& fractional) {
+                        int32_t& fractional, const std::vector<double>* tolerances) {
   const int32_t m = engine.row_count;
   const LpSearchState& s = engine.search;
   const double crit = engine.settings.integer_crit;
+  auto tolerance = [&](const LpColumn& column) {
+    return tolerances != nullptr && column.hash_slot < static_cast<int32_t>(tolerances->size())
+               ? (*tolerances)[column.hash_slot]
+               : crit;
+  };
   for (int32_t p = 1; p < m; ++p) engine.Column(p).value = engine.xB[p];
   fractional = 0;
   const double objective = engine.iter.objective;
@@ -60,7 +71,7 @@ int32_t ChooseAndBranch(LpEngine& engine, NodeStore& store, std::vector<PathNode
   for (int32_t p = 1; p < m; ++p) {
     LpColumn& column = engine.Column(p);
     const double x = column.value;
-    if (!column.is_integer || !IsFractional(x, crit)) continue;
+    if (!NeedsBranching(column, x, tolerance(column))) continue;
     bool temporary = false;
     if (engine.settings.assess_pse && Unknown(column.pseudo_cost_up) &&
         Unknown(column.pseudo_cost_down)) {
@@ -96,7 +107,7 @@ int32_t ChooseAndBranch(LpEngine& engine, NodeStore& store, std::vector<PathNode
 
   const LpColumn& column = engine.Column(chosen);
   const double x = column.value;
-  if (!IsFractional(x, crit)) return 0;
+  if (!NeedsBranching(column, x, tolerance(column))) return 0;
   const double floor_x = std::floor(x);
   const BoundChange up{column.hash_slot, static_cast<int32_t>(floor_x + 1), column.lower,
                        kUpBranch};

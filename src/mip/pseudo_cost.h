@@ -12,13 +12,18 @@ namespace vido {
 
 // Rounding of the search: fractional beyond INTEGER-CRIT; floor, and ceil = floor + 1.
 bool IsFractional(double x, double integer_crit);
+// An integer column to branch on: its value is fractional and both children are within
+// its bounds. A value a hair outside a bound (within the simplex's feasibility
+// tolerance) has only one integer to go to and counts as integral.
+bool NeedsBranching(const LpColumn& column, double x, double tolerance);
 
 // Chooses the fractional integer column to branch on by its pseudo-costs and pushes its
 // two children onto `path`, the one with the smaller estimated loss on top. Returns the
 // number of children pushed (0 when every integer column is integral); `fractional`
-// receives the number of fractional integer columns.
+// receives the number of fractional integer columns. `tolerances`, by hash slot, gives a
+// column's integrality tolerance; without it every column has INTEGER-CRIT.
 int32_t ChooseAndBranch(LpEngine& engine, NodeStore& store, std::vector<PathNode>& path,
-                        int32_t& fractional);
+                        int32_t& fractional, const std::vector<double>* tolerances = nullptr);
 
 // Both pseudo-costs of the basic column at position v from the tableau row: the cheapest
 // rate at which a non-basic column moving off its bound pushes the column up or down.

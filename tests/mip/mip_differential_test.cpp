@@ -11,6 +11,7 @@
 #include "common/fake_user_port.h"
 #include "mip/mip_programs.h"
 #include "mip/node_store.h"
+#include "mip/scratch_folder.h"
 #include "solver/dense_program.h"
 #include "solver/glpk_oracle.h"
 #include "solver/solver_interface.h"
@@ -100,6 +101,7 @@ class MipDifferential : public ::testing::Test {
     }
   }
 
+  testing::ScratchFolder scratch;
   testing::FakeUserPort port;
   TraceSinkFunction previous_sink_;
   int swap_files_opened_ = 0;

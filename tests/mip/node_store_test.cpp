@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/fake_user_port.h"
+#include "mip/scratch_folder.h"
 #include "support/engine_failure.h"
 
 namespace vido {
@@ -47,6 +48,7 @@ class NodeStoreTest : public ::testing::Test {
     EXPECT_EQ(a.snapshot.columns, b.snapshot.columns);
   }
 
+  testing::ScratchFolder scratch;
   testing::FakeUserPort port;
   LpEngine engine;
 };

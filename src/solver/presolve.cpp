@@ -15,7 +15,10 @@ namespace vido {
 
 namespace {
 
-constexpr double kReportedChange = 1e-5;    // smaller bound changes are silent
+// A tightening by no more than this is not made: it would gain nothing and only narrow a
+// column's range towards a point, where the iterations' feasibility tolerance then picks
+// a different, slightly infeasible vertex than on the model as given.
+constexpr double kSmallestChange = 1e-5;
 constexpr int32_t kMaxWorkEntries = 32767;  // 524272 bytes at 16 bytes an entry
 // Derived bounds carry the rounding error of the row sums; an integer bound taken from
 // them must not cut off a whole number that the row admits within that error.
@@ -24,6 +27,13 @@ constexpr double kIntegralSlack = 1e-9;
 // pushing each other's bounds up); the sweeps of one presolve are capped.
 constexpr int kSweepBudget = 500;
 constexpr double kNone = std::numeric_limits<double>::infinity();
+// A bound derived from a row is loosened by up to this share of the row's size. A model
+// that holds only up to rounding (rows computed from a point, say) can otherwise lose its
+// solutions: each sweep passes the rounding error of one row on to the next, enlarged by
+// the ratio of their coefficients, until the bounds cut off every point that the
+// iterations would accept. Loosening a bound implied by a row that stays in the model
+// changes nothing else.
+constexpr double kTightenMargin = 1e-9;
 
 bool Infinite(double bound) { return std::fabs(bound) > kInfinite; }
 
@@ -40,6 +50,26 @@ double WholeAtLeast(double v, double slack) {
   if (std::fabs(v - nearest) <= slack * std::max(1.0, std::fabs(v))) return nearest;
   return std::ceil(v);
 }
+
+// v raised by at most `margin`, to a number with as few decimals as that allows (so that
+// 3 - 1e-16 becomes 3 again).
+double LoosenUp(double v, double margin) {
+  const double digits = std::floor(std::log10(margin));
+  const double step = std::pow(10.0, digits);
+  if (!(step > 0) || std::fabs(v) / step > 1e15) return v + margin;
+  // Divide by an exact power of ten rather than multiply by an inexact one.
+  const double scale = step < 1 ? std::pow(10.0, -digits) : 1.0;
+  const double unit = step < 1 ? 1.0 : step;
+  double whole = std::nearbyint(step < 1 ? v * scale : v / unit);
+  double loose = step < 1 ? whole / scale : whole * unit;
+  if (loose < v) {
+    whole += 1;
+    loose = step < 1 ? whole / scale : whole * unit;
+  }
+  return loose;
+}
+
+double LoosenDown(double v, double margin) { return -LoosenUp(-v, margin); }
 
 // One structural entry of a row, for the tightening sweeps.
 struct WorkEntry {
@@ -316,13 +346,14 @@ class Presolve {
     }
   }
 
-  // Sweeps over the rows until no bound moves by more than 1e-5. For a row read as
+  // Sweeps over the rows until no bound moves by more than 1e-5 (smaller moves are not
+  // made). For a row read as
   // activity <= b, with the other entries at the ends that make the activity smallest,
   //   g = b - sum_{j != k} a_j (a_j > 0 ? lower_j : upper_j),
   // a_k > 0 gives upper_k <= g / a_k and a_k < 0 gives lower_k >= g / a_k; a row read as
-  // activity >= b likewise from the largest activity of the others. A bound never
-  // crosses the other one: when it would, the model is infeasible, the row stays and
-  // the iterations report it.
+  // activity >= b likewise from the largest activity of the others; each loosened a
+  // little (kTightenMargin). A bound never crosses the other one: when it would, the model is
+  // infeasible, the row stays and the iterations report it.
   bool Tighten() {
     e_.trace.TraceLine("Tighten");
     std::vector<std::vector<WorkEntry>> work(e_.row_count + 1);
@@ -354,11 +385,17 @@ class Presolve {
     return changed;
   }
 
-  // The sum of the finite terms and the number of infinite ones.
+  // The sum of the finite terms, the sum of their sizes and the number of infinite ones.
   struct Activity {
     long double finite = 0;
+    long double size = 0;
     int infinite = 0;
   };
+
+  static double Margin(const Activity& activity, double b, double a) {
+    return kTightenMargin * std::max(1.0, static_cast<double>(activity.size + std::fabs(b))) /
+           std::fabs(a);
+  }
 
   // What the row leaves for entry k: b minus the activity of the other entries, or
   // nothing when that activity is unbounded.
@@ -388,11 +425,13 @@ class Presolve {
       if (column.kind == kFreeStructural || !Rest(activity, term(w), b, &g)) continue;
       const double limit = g / w.value;
       if (Infinite(limit)) continue;
+      const double margin = Margin(activity, b, w.value);
       if (w.value > 0) {
-        moved = SetUpper(column, std::min(limit, column.upper), " UP BOUND reduced from ") || moved;
+        const double upper = std::min(LoosenUp(limit, margin), column.upper);
+        moved = SetUpper(column, upper, " UP BOUND reduced from ") || moved;
       } else {
-        moved =
-            SetLower(column, std::max(limit, column.lower), " LO BOUND increased from ") || moved;
+        const double lower = std::max(LoosenDown(limit, margin), column.lower);
+        moved = SetLower(column, lower, " LO BOUND increased from ") || moved;
       }
     }
     return moved;
@@ -413,10 +452,13 @@ class Presolve {
       if (column.kind != kStructural || !Rest(activity, term(w), b, &g)) continue;
       const double limit = g / w.value;
       if (Infinite(limit)) continue;
+      const double margin = Margin(activity, b, w.value);
       if (w.value >= 0) {
-        moved = SetLower(column, std::max(limit, column.lower), " LO BOUND changed from ") || moved;
+        const double lower = std::max(LoosenDown(limit, margin), column.lower);
+        moved = SetLower(column, lower, " LO BOUND changed from ") || moved;
       } else {
-        moved = SetUpper(column, std::min(limit, column.upper), " UP BOUND changed from ") || moved;
+        const double upper = std::min(LoosenUp(limit, margin), column.upper);
+        moved = SetUpper(column, upper, " UP BOUND changed from ") || moved;
       }
     }
     return moved;
@@ -427,6 +469,7 @@ class Presolve {
       ++activity.infinite;
     } else {
       activity.finite += term;
+      activity.size += std::fabs(term);
     }
   }
 
@@ -450,12 +493,11 @@ class Presolve {
     return Change(column, column.lower, value, text);
   }
 
-  // True when the bound moved by more than 1e-5, which is reported.
+  // Moves the bound when it moves by more than 1e-5, and reports it.
   bool Change(const LpColumn& column, double& bound, double value, const char* text) {
-    if (value == bound) return false;
+    if (!(std::fabs(value - bound) > kSmallestChange)) return false;
     const double old = bound;
     bound = value;
-    if (!(std::fabs(value - old) > kReportedChange)) return false;
     Report(column.name + text + LongGeneral(old) + " to " + LongGeneral(value));
     return true;
   }

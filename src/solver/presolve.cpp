@@ -34,6 +34,8 @@ constexpr double kNone = std::numeric_limits<double>::infinity();
 // iterations would accept. Loosening a bound implied by a row that stays in the model
 // changes nothing else.
 constexpr double kTightenMargin = 1e-9;
+// See TooNarrow.
+constexpr double kNarrowestRange = 1e-6;
 
 bool Infinite(double bound) { return std::fabs(bound) > kInfinite; }
 
@@ -244,12 +246,14 @@ class Presolve {
     const double least = column.is_integer && !Infinite(lower) ? WholeAtLeast(lower, slack) : lower;
     const double most = column.is_integer && !Infinite(upper) ? WholeAtMost(upper, slack) : upper;
     if (least > most + kZeroTolerance) return false;
+    // Within the tolerance the row pins the column; keep the bounds from crossing.
+    const double pinned_lower = std::min(lower, upper);
 
     const std::string head = "REPLACE ROW " + PadLeft(row.name, 10);
     const std::string tail = PadLeft(column.name, 10) + " ";
+    column.lower = pinned_lower;
     if (sets_lower) {
-      column.lower = lower;
-      Report(head + " By a LO Bound on Column " + tail + LongGeneral(lower));
+      Report(head + " By a LO Bound on Column " + tail + LongGeneral(pinned_lower));
     }
     if (sets_upper) {
       column.upper = upper;
@@ -481,6 +485,7 @@ class Presolve {
       const double whole = WholeAtMost(value, kIntegralSlack);
       if (whole >= column.lower) value = whole;
     }
+    if (TooNarrow(column.lower, value)) return false;
     return Change(column, column.upper, value, text);
   }
 
@@ -490,7 +495,18 @@ class Presolve {
       const double whole = WholeAtLeast(value, kIntegralSlack);
       if (whole <= column.upper) value = whole;
     }
+    if (TooNarrow(value, column.upper)) return false;
     return Change(column, column.lower, value, text);
+  }
+
+  // A range that is not a point but narrower than the iterations' feasibility tolerance.
+  // Rows meeting at a vertex squeeze their columns into such a box, up to rounding; the
+  // iterations then have no room to spread that rounding over the rows and may find the
+  // model infeasible, or accept a corner of the box that the rows themselves would not.
+  static bool TooNarrow(double lower, double upper) {
+    const double range = upper - lower;
+    const double size = std::max({1.0, std::fabs(lower), std::fabs(upper)});
+    return range > kZeroTolerance && range < kNarrowestRange * size;
   }
 
   // Moves the bound when it moves by more than 1e-5, and reports it.

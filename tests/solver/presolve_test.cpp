@@ -361,6 +361,26 @@ TEST_F(PresolveTest, TighteningFromRows) {
                       }));
 }
 
+// A row may fix its columns outright (they then leave the rows), but a range squeezed to
+// less than 1e-6 without becoming a point is left as it was.
+TEST_F(PresolveTest, TighteningFixesButDoesNotSqueeze) {
+  Rows({{"ZERO", 'L'}, {"NEAR", 'G'}});
+  LpSetElement(engine, "ZERO", "x", 1);  // x + y <= 0 with x, y >= 0
+  LpSetElement(engine, "ZERO", "y", 1);
+  LpSetElement(engine, "NEAR", "p", 1);  // p + q >= 1.9999995 with p, q <= 1
+  LpSetElement(engine, "NEAR", "q", 1);
+  LpSetRhs(engine, "NEAR", 1.9999995);
+  for (const char* column : {"x", "y", "p", "q"}) LpSetBound(engine, column, "UP", 1);
+
+  LpPresolve(engine);
+  EXPECT_EQ(Col("x").upper, 0);
+  EXPECT_EQ(Col("y").upper, 0);
+  EXPECT_TRUE(Entries("x").empty());
+  EXPECT_EQ(Col("p").lower, 0);
+  EXPECT_EQ(Col("q").lower, 0);
+  EXPECT_EQ(Entries("p"), (std::map<std::string, double>{{"NEAR", 1}}));
+}
+
 // Bounds beyond 1e20 are none: a row with two open columns gives nothing, one with a
 // single open column bounds only that column.
 TEST_F(PresolveTest, OpenBoundsGiveNoFiniteBounds) {

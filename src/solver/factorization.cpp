@@ -17,7 +17,7 @@ namespace {
 constexpr double kTriangularPivot = 1e-5;  // smallest pivot of the triangular parts
 constexpr double kBumpTolerance = 1e-11;   // pivot, drop and margin in the bump
 constexpr double kEtaDrop = 1e-13;         // drop tolerance of pass B and of pivots
-constexpr double kShortestInversion = 1.0 / 18.0;
+constexpr double kShortestInversion = 0.002;
 constexpr int32_t kEtasBeforeTimedRefactor = 50;
 constexpr double kRefactorTimeFactor = 3;
 
@@ -544,8 +544,8 @@ bool Inverter::Run() {
   LpEtaFile& file = e_.eta;
   for (const auto* etas : {&part1_, &pass_a_, &pass_b_, &part2_, &logical_}) {
     for (const Eta& eta : *etas) {
-      file.starts.push_back(static_cast<int32_t>(file.entries.size()));
-      file.entries.insert(file.entries.end(), eta.begin(), eta.end());
+      file.StartEta();
+      for (const LpEntry& entry : eta) file.Add(entry.row, entry.value);
     }
   }
   factor.smallest_pivot = smallest_pivot_;
@@ -578,15 +578,16 @@ bool Inverter::Run() {
 // For each eta (pivot row r, reciprocal p, entries (q, v)): f = x_r p; x_q -= f v; x_r = f.
 void LpFtran(const LpEngine& engine, std::vector<double>& x, int32_t first, int32_t last) {
   const LpEtaFile& file = engine.eta;
-  const LpEntry* entries = file.entries.data();
+  const int32_t* rows = file.rows.data();
+  const double* values = file.values.data();
   double* v = x.data();
   for (int32_t k = first; k <= last; ++k) {
     const int32_t begin = file.Begin(k);
     const int32_t end = file.End(k);
-    const int32_t r = entries[begin].row;
-    const double f = v[r] * entries[begin].value;
+    const int32_t r = rows[begin];
+    const double f = v[r] * values[begin];
     if (f == 0) continue;
-    for (int32_t q = begin + 1; q < end; ++q) v[entries[q].row] -= f * entries[q].value;
+    for (int32_t q = begin + 1; q < end; ++q) v[rows[q]] -= f * values[q];
     v[r] = f;
   }
 }
@@ -594,14 +595,24 @@ void LpFtran(const LpEngine& engine, std::vector<double>& x, int32_t first, int3
 // From the last eta to the first: y_r = (y_r - sum v y_q) p.
 void LpBtran(const LpEngine& engine, std::vector<double>& y) {
   const LpEtaFile& file = engine.eta;
-  const LpEntry* entries = file.entries.data();
+  const int32_t* rows = file.rows.data();
+  const double* values = file.values.data();
   double* v = y.data();
   for (int32_t k = file.Count() - 1; k >= 0; --k) {
     const int32_t begin = file.Begin(k);
     const int32_t end = file.End(k);
-    double sum = v[entries[begin].row];
-    for (int32_t q = begin + 1; q < end; ++q) sum -= entries[q].value * v[entries[q].row];
-    v[entries[begin].row] = sum * entries[begin].value;
+    // Four partial sums: the long etas of dense columns are otherwise one chain of
+    // dependent additions.
+    double s0 = 0, s1 = 0, s2 = 0, s3 = 0;
+    int32_t q = begin + 1;
+    for (; q + 3 < end; q += 4) {
+      s0 += values[q] * v[rows[q]];
+      s1 += values[q + 1] * v[rows[q + 1]];
+      s2 += values[q + 2] * v[rows[q + 2]];
+      s3 += values[q + 3] * v[rows[q + 3]];
+    }
+    for (; q < end; ++q) s0 += values[q] * v[rows[q]];
+    v[rows[begin]] = (v[rows[begin]] - ((s0 + s1) + (s2 + s3))) * values[begin];
   }
 }
 
@@ -611,12 +622,12 @@ void LpAppendEta(LpEngine& engine, const std::vector<double>& alpha, int32_t r) 
   const double pivot = alpha[r];
   const double magnitude = std::fabs(pivot);
   engine.factor.smallest_pivot = std::min(engine.factor.smallest_pivot, magnitude);
-  file.starts.push_back(static_cast<int32_t>(file.entries.size()));
-  file.entries.push_back({r, 1.0 / pivot});
+  file.StartEta();
+  file.Add(r, 1.0 / pivot);
   const double drop = kEtaDrop * magnitude;
   const int32_t m = engine.row_count;
   for (int32_t q = 1; q <= m; ++q) {
-    if (q != r && std::fabs(alpha[q]) > drop) file.entries.push_back({q, alpha[q]});
+    if (q != r && std::fabs(alpha[q]) > drop) file.Add(q, alpha[q]);
   }
 }
 

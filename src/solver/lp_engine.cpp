@@ -405,7 +405,13 @@ void LpSwapRows(LpEngine& engine, int32_t i, int32_t j) {
   for (int32_t p = kRangeColumn; p <= engine.column_count; ++p) {
     for (LpEntry& entry : engine.Column(p).entries) renumber(entry);
   }
-  for (LpEntry& entry : engine.eta.entries) renumber(entry);
+  for (int32_t& row : engine.eta.rows) {
+    if (row == i) {
+      row = j;
+    } else if (row == j) {
+      row = i;
+    }
+  }
 }
 
 void LpRebuildHashTables(LpEngine& engine) {

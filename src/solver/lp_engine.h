@@ -126,25 +126,34 @@ struct LpSettings {
 // of the transformed column.
 struct LpEtaFile {
   bool created = false;
-  int32_t capacity = 0;          // min(8 m, 65535), fixed at setup
-  std::vector<LpEntry> entries;  // all etas back to back
-  std::vector<int32_t> starts;   // where each eta begins in `entries`
+  int32_t capacity = 0;  // min(8 m, 65535), fixed at setup
+  // All etas back to back, rows and values apart (BTRAN walks them for every pivot).
+  std::vector<int32_t> rows;
+  std::vector<double> values;
+  std::vector<int32_t> starts;  // where each eta begins
 
   int32_t Count() const { return static_cast<int32_t>(starts.size()); }
   // Entries of all etas.
-  int64_t Nonzeros() const { return static_cast<int64_t>(entries.size()); }
+  int64_t Nonzeros() const { return static_cast<int64_t>(rows.size()); }
   int32_t Begin(int32_t k) const { return starts[k]; }
   int32_t End(int32_t k) const {
-    return k + 1 < Count() ? starts[k + 1] : static_cast<int32_t>(entries.size());
+    return k + 1 < Count() ? starts[k + 1] : static_cast<int32_t>(rows.size());
+  }
+  void StartEta() { starts.push_back(static_cast<int32_t>(rows.size())); }
+  void Add(int32_t row, double value) {
+    rows.push_back(row);
+    values.push_back(value);
   }
   void Clear() {
-    entries.clear();
+    rows.clear();
+    values.clear();
     starts.clear();
   }
   // Keeps the first `count` etas.
   void Truncate(int32_t count) {
     if (count >= Count()) return;
-    entries.resize(starts[count]);
+    rows.resize(starts[count]);
+    values.resize(starts[count]);
     starts.resize(count);
   }
 };

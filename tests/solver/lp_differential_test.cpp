@@ -119,5 +119,18 @@ TEST_F(LpDifferential, ManyColumns) {
   RunSeries(6, 10 * scale_, shape);
 }
 
+// The robust analysis's shape: 13 columns in [0, 1] with "Norm", 2000 rows.
+TEST_F(LpDifferential, RobustAnalysisShape) {
+  RandomShape shape;
+  shape.min_rows = shape.max_rows = 2001;
+  shape.min_columns = shape.max_columns = 13;
+  shape.norm_row = true;
+  shape.open_share = 0;
+  shape.wide_share = 0;
+  shape.equal_share = 0;
+  shape.feasible_share = 1;
+  RunSeries(7, scale_ > 1 ? 10 : 1, shape);
+}
+
 }  // namespace
 }  // namespace vido

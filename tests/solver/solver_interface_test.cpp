@@ -1,0 +1,241 @@
+#include "solver/solver_interface.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "common/fake_user_port.h"
+#include "solver/dense_program.h"
+#include "support/parameter_table.h"
+#include "support/trace_display.h"
+
+namespace vido {
+namespace {
+
+class SolverInterfaceTest : public ::testing::Test {
+ protected:
+  void SetUp() override { SolverSetUserPort(&port); }
+  void TearDown() override {
+    SolverFree();
+    SolverSetUserPort(nullptr);
+  }
+  testing::FakeUserPort port;
+};
+
+TEST_F(SolverInterfaceTest, NothingWorksBeforeInit) {
+  SolverFree();
+  EXPECT_EQ(SolverSolve(), -1);
+  EXPECT_EQ(SolverSetObjective(1, 1), -1);
+  EXPECT_EQ(SolverSetCoefficient(1, 1, 1), -1);
+  EXPECT_EQ(SolverSetRhs(1, 1), -1);
+  EXPECT_EQ(SolverSetRowSense(1, '<'), -1);
+  EXPECT_EQ(SolverSetColumnType(1, 'C'), -1);
+  EXPECT_EQ(SolverSetUpperBound(1, 1), -1);
+  EXPECT_EQ(SolverSetLowerBound(1, 1), -1);
+  EXPECT_EQ(SolverInit(0, 1), -1);
+  EXPECT_EQ(SolverInit(1, 0), -1);
+  EXPECT_EQ(SolverSolve(), -1);  // a rejected init leaves the interface unusable
+  EXPECT_EQ(SolverInit(1, 1), 0);
+  EXPECT_EQ(SolverSolve(), 0);
+}
+
+TEST_F(SolverInterfaceTest, SettersCheckTheirArguments) {
+  ASSERT_EQ(SolverInit(2, 3), 0);
+  EXPECT_EQ(SolverSetObjective(0, 1), -1);
+  EXPECT_EQ(SolverSetObjective(3, 1), -1);
+  EXPECT_EQ(SolverSetObjective(2, 1), 0);
+  EXPECT_EQ(SolverSetCoefficient(0, 1, 1), -1);
+  EXPECT_EQ(SolverSetCoefficient(4, 1, 1), -1);
+  EXPECT_EQ(SolverSetCoefficient(3, 3, 1), -1);
+  EXPECT_EQ(SolverSetCoefficient(3, 2, 1), 0);
+  EXPECT_EQ(SolverSetRhs(1, -0.5), -1);
+  EXPECT_EQ(SolverSetRhs(1, std::nan("")), -1);
+  EXPECT_EQ(SolverSetRhs(1, 0), 0);
+  EXPECT_EQ(SolverSetRowSense(1, 'L'), -1);
+  EXPECT_EQ(SolverSetRowSense(1, ';'), -1);  // code 59, just below '<'
+  EXPECT_EQ(SolverSetRowSense(1, '?'), -1);  // code 63, just above '>'
+  for (char sense : {'<', '=', '>'}) EXPECT_EQ(SolverSetRowSense(1, sense), 0);
+  EXPECT_EQ(SolverSetColumnType(1, 'c'), -1);
+  EXPECT_EQ(SolverSetColumnType(1, 'X'), -1);
+  for (char type : {'B', 'C', 'I'}) EXPECT_EQ(SolverSetColumnType(1, type), 0);
+  EXPECT_EQ(SolverSetUpperBound(3, 1), -1);
+  EXPECT_EQ(SolverSetLowerBound(0, 1), -1);
+  EXPECT_EQ(SolverSetUpperBound(1, -7), 0);  // any value is accepted
+  EXPECT_EQ(SolverSetLowerBound(1, 1e30), 0);
+}
+
+TEST_F(SolverInterfaceTest, FreshProblemSolvesAtZero) {
+  ASSERT_EQ(SolverInit(2, 1), 0);
+  EXPECT_EQ(SolverSolve(), 0);
+  EXPECT_EQ(SolverValue(1), 0);
+  EXPECT_EQ(SolverValue(2), 0);
+  EXPECT_EQ(SolverObjective(), 0);
+  EXPECT_EQ(SolverValue(0), 0);  // outside 1..n: 0
+  EXPECT_EQ(SolverValue(3), 0);
+}
+
+TEST_F(SolverInterfaceTest, MaximiseAndMinimise) {
+  // max x1 + x2 with x1 + x2 <= 4.
+  ASSERT_EQ(SolverInit(2, 1), 0);
+  SolverSetObjective(1, 1);
+  SolverSetObjective(2, 1);
+  SolverSetCoefficient(1, 1, 1);
+  SolverSetCoefficient(1, 2, 1);
+  SolverSetRhs(1, 4);
+  EXPECT_EQ(SolverSolve(), 0);
+  EXPECT_DOUBLE_EQ(SolverObjective(), 4);
+  EXPECT_NEAR(SolverValue(1) + SolverValue(2), 4, 1e-9);
+
+  // min x1 + x2 with x1 + x2 >= 1, stated as max -x1 - x2.
+  SolverSetObjective(1, -1);
+  SolverSetObjective(2, -1);
+  SolverSetRowSense(1, '>');
+  SolverSetRhs(1, 1);
+  EXPECT_EQ(SolverSolve(), 0);
+  EXPECT_NEAR(SolverObjective(), -1, 1e-9);
+}
+
+TEST_F(SolverInterfaceTest, UnboundedInfeasibleAndTheKeptSolution) {
+  // max x2 with x1 - x2 <= 1: x2 has no upper bound.
+  ASSERT_EQ(SolverInit(2, 1), 0);
+  SolverSetObjective(2, 1);
+  SolverSetCoefficient(1, 1, 1);
+  SolverSetCoefficient(1, 2, -1);
+  SolverSetRhs(1, 1);
+  EXPECT_EQ(SolverSolve(), 2);
+
+  // With x2 <= 3 it solves; then x1 >= 2 with x1 <= 1 is infeasible and keeps x.
+  SolverSetUpperBound(2, 3);
+  SolverSetObjective(1, 1);
+  EXPECT_EQ(SolverSolve(), 0);
+  EXPECT_NEAR(SolverObjective(), 7, 1e-9);  // x1 = 4, x2 = 3
+  const double x1 = SolverValue(1);
+  ASSERT_EQ(SolverInit(2, 1), 0);  // a repeated init keeps the values
+  EXPECT_EQ(SolverValue(1), x1);
+  SolverSetObjective(1, 1);
+  SolverSetCoefficient(1, 1, 1);
+  SolverSetRowSense(1, '>');
+  SolverSetRhs(1, 2);
+  SolverSetUpperBound(1, 1);
+  EXPECT_EQ(SolverSolve(), 3);
+  EXPECT_EQ(SolverValue(1), x1);
+  EXPECT_NEAR(SolverObjective(), 7, 1e-9);
+}
+
+TEST_F(SolverInterfaceTest, CrossedBoundsAreRejectedBeforeTheEngine) {
+  ASSERT_EQ(SolverInit(1, 1), 0);
+  SolverSetLowerBound(1, 5);
+  SolverSetUpperBound(1, 3);
+  std::vector<std::string> lines;
+  InstallTraceSink([&](const std::string&, const std::string& text) { lines.push_back(text); });
+  EXPECT_EQ(SolverSolve(), -1);
+  InstallTraceSink(nullptr);
+  EXPECT_TRUE(lines.empty());  // no engine was created
+}
+
+TEST_F(SolverInterfaceTest, IntegerColumnsAreNotSolvedYetButNothingBreaks) {
+  ASSERT_EQ(SolverInit(2, 1), 0);
+  SolverSetObjective(1, 1);
+  SolverSetCoefficient(1, 1, 1);
+  SolverSetRhs(1, 2.5);
+  SolverSetColumnType(1, 'I');
+  SolverSetColumnType(2, 'B');
+  SolverSetLowerBound(2, 0.5);
+  EXPECT_EQ(SolverSolve(), -1);
+  SolverSetColumnType(1, 'C');
+  SolverSetColumnType(2, 'C');
+  SolverSetLowerBound(2, 0);
+  EXPECT_EQ(SolverSolve(), 0);
+  EXPECT_NEAR(SolverObjective(), 2.5, 1e-9);
+}
+
+TEST_F(SolverInterfaceTest, BoundsAndEqualityRows) {
+  // max x1 + 2 x2 + 0 x3, x1 + x2 + x3 = 1, x1 in [0.2, 1], x2 in [0, 0.5], x3 >= 0.
+  ASSERT_EQ(SolverInit(3, 1), 0);
+  SolverSetObjective(1, 1);
+  SolverSetObjective(2, 2);
+  for (int j = 1; j <= 3; ++j) SolverSetCoefficient(1, j, 1);
+  SolverSetRowSense(1, '=');
+  SolverSetRhs(1, 1);
+  SolverSetLowerBound(1, 0.2);
+  SolverSetUpperBound(1, 1);
+  SolverSetUpperBound(2, 0.5);
+  EXPECT_EQ(SolverSolve(), 0);
+  EXPECT_NEAR(SolverValue(1), 0.5, 1e-9);
+  EXPECT_NEAR(SolverValue(2), 0.5, 1e-9);
+  EXPECT_NEAR(SolverValue(3), 0, 1e-9);
+  EXPECT_NEAR(SolverObjective(), 1.5, 1e-9);
+  // A column without any coefficient still gets its bounds: max x3 alone is unbounded,
+  // and with u3 = 2 it sits at 2.
+  ASSERT_EQ(SolverInit(3, 1), 0);
+  SolverSetObjective(3, 1);
+  EXPECT_EQ(SolverSolve(), 2);
+  SolverSetUpperBound(3, 2);
+  EXPECT_EQ(SolverSolve(), 0);
+  EXPECT_NEAR(SolverValue(3), 2, 1e-12);
+}
+
+TEST_F(SolverInterfaceTest, NegativeLowerBoundsAndFixedColumns) {
+  // max -x1 + x2, x1 + x2 <= 1, x1 in [-3, 2], x2 fixed at 0.5.
+  ASSERT_EQ(SolverInit(2, 1), 0);
+  SolverSetObjective(1, -1);
+  SolverSetObjective(2, 1);
+  SolverSetCoefficient(1, 1, 1);
+  SolverSetCoefficient(1, 2, 1);
+  SolverSetRhs(1, 1);
+  SolverSetLowerBound(1, -3);
+  SolverSetUpperBound(1, 2);
+  SolverSetLowerBound(2, 0.5);
+  SolverSetUpperBound(2, 0.5);
+  EXPECT_EQ(SolverSolve(), 0);
+  EXPECT_NEAR(SolverValue(1), -3, 1e-9);
+  EXPECT_NEAR(SolverValue(2), 0.5, 1e-9);
+  EXPECT_NEAR(SolverObjective(), 3.5, 1e-9);
+}
+
+TEST_F(SolverInterfaceTest, IterationLimitStopsTheSolveAndItsStatusFollowsTheCounts) {
+  // Infeasible at the slack basis (x1 + x2 >= 1): one pivot cannot finish, and the
+  // status follows the infeasibility count at that moment.
+  testing::DenseProgram p(3, 3);
+  p.c = {1, 1, 1};
+  p.a = {{1, 1, 0}, {0, 1, 1}, {1, 0, 1}};
+  p.sense = {'>', '>', '>'};
+  p.b = {1, 1, 1};
+  p.upper = {1, 1, 1};
+  {
+    ScopedParameterOverride limit("MAXITER", "0");
+    ASSERT_TRUE(testing::LoadIntoSolver(p));
+    const int status = SolverSolve();
+    EXPECT_TRUE(status == 3 || status == 0) << status;
+  }
+  ASSERT_TRUE(testing::LoadIntoSolver(p));
+  EXPECT_EQ(SolverSolve(), 0);
+  EXPECT_NEAR(SolverObjective(), 3, 1e-9);
+}
+
+TEST_F(SolverInterfaceTest, CancelFromTheEventPumpStopsTheSolve) {
+  // A program that needs more than ten iterations; the first pump cancels.
+  testing::DenseProgram p(12, 12);
+  for (int j = 0; j < 12; ++j) {
+    p.c[j] = 1 + j;
+    p.upper[j] = 1;
+    p.a[j][j] = 1;
+    p.b[j] = 0.5;
+    p.sense[j] = '<';
+  }
+  port.cancel_at_pump = 1;
+  ASSERT_TRUE(testing::LoadIntoSolver(p));
+  const int cancelled = SolverSolve();
+  EXPECT_GE(port.pumps, 1);
+  port.cancel_at_pump = 0;
+  ASSERT_TRUE(testing::LoadIntoSolver(p));
+  EXPECT_EQ(SolverSolve(), 0);
+  EXPECT_NEAR(SolverObjective(), 0.5 * 78, 1e-9);
+  // The cancelled solve stopped early: it reported the state it had reached, which was
+  // feasible here (the slack basis is), so 0 with a smaller objective or the full one.
+  EXPECT_TRUE(cancelled == 0 || cancelled == 3);
+}
+
+}  // namespace
+}  // namespace vido

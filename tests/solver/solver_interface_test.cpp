@@ -134,15 +134,21 @@ TEST_F(SolverInterfaceTest, CrossedBoundsAreRejectedBeforeTheEngine) {
   EXPECT_TRUE(lines.empty());  // no engine was created
 }
 
-TEST_F(SolverInterfaceTest, IntegerColumnsAreNotSolvedYetButNothingBreaks) {
+TEST_F(SolverInterfaceTest, IntegerAndBinaryColumnsGoToTheSearch) {
+  // max x1 + x2 with x1 <= 2.5: x1 integer, x2 binary with a lower bound of 0.5 that the
+  // interface does not pass (a binary column keeps 0..1).
   ASSERT_EQ(SolverInit(2, 1), 0);
   SolverSetObjective(1, 1);
+  SolverSetObjective(2, -1);
   SolverSetCoefficient(1, 1, 1);
   SolverSetRhs(1, 2.5);
   SolverSetColumnType(1, 'I');
   SolverSetColumnType(2, 'B');
   SolverSetLowerBound(2, 0.5);
-  EXPECT_EQ(SolverSolve(), -1);
+  EXPECT_EQ(SolverSolve(), 0);
+  EXPECT_EQ(SolverValue(1), 2);
+  EXPECT_EQ(SolverValue(2), 0);
+  EXPECT_EQ(SolverObjective(), 2);
   SolverSetColumnType(1, 'C');
   SolverSetColumnType(2, 'C');
   SolverSetLowerBound(2, 0);

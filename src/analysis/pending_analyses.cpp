@@ -5,14 +5,10 @@
 
 namespace vido {
 
-namespace {
-
-AnalysisStatus NotAvailable(UserPort& port, const char* what) {
-  port.Information(std::string(what) + " are not available in this build of VIDO yet.");
-  return AnalysisStatus::kNotAvailable;
+IAForm& InconsistencyForm() {
+  static IAForm form;
+  return form;
 }
-
-}  // namespace
 
 AnalysisStatus RobustAssignmentsCommand(Workspace& ws, UserPort& port) {
   const bool has_problem = ws.HasProblem();
@@ -25,7 +21,8 @@ AnalysisStatus InconsistencyCommand(Workspace& ws, UserPort& port) {
     port.Error("You must read data first");
     return AnalysisStatus::kNoData;
   }
-  return NotAvailable(port, "The inconsistency analysis and its suggestions");
+  InconsistMenuClick(ws, port, InconsistencyForm());
+  return AnalysisStatus::kDone;
 }
 
 AnalysisStatus ResultsReportCommand(Workspace& ws, UserPort& port) {

@@ -1,6 +1,7 @@
 #ifndef VIDO_ANALYSIS_PENDING_ANALYSES_H_
 #define VIDO_ANALYSIS_PENDING_ANALYSES_H_
 
+#include "analysis/inconsistency_analysis.h"
 #include "model/workspace.h"
 #include "support/user_port.h"
 
@@ -18,7 +19,10 @@ enum class AnalysisStatus {
 
 // "&Robust Assignments": CalcRangeItemClick.
 AnalysisStatus RobustAssignmentsCommand(Workspace& ws, UserPort& port);
-// "&Inconsistency".
+// The inconsistency-analysis window's state for the whole run of the program; the GUI
+// sets its show_modal to show the window.
+IAForm& InconsistencyForm();
+// "&Inconsistency": InconsistMenuClick with that window.
 AnalysisStatus InconsistencyCommand(Workspace& ws, UserPort& port);
 // "&Report" and the tool bar's "Save on file a results report"; reached only while
 // the results are current: SaveResClick.

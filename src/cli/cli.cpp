@@ -44,6 +44,13 @@ const std::vector<CommandEntry>& Commands() {
        "      categories (holes). --report writes the results report to OUT as the\n"
        "      \"&Report\" command does; --progress shows progress on standard error.",
        CliAnalyse},
+      {"inconsistency", "inconsistency IN [--max N] [--accept]",
+       "Runs the results on IN and, when the information is inconsistent, the\n"
+       "      inconsistency analysis' \"Suggest\": prints the constraints (numbered) and\n"
+       "      up to N (3 to 30, default 5) smallest alternative sets of constraints whose\n"
+       "      removal restores consistency. With --accept, a solution that needs no\n"
+       "      removal is accepted and the results are printed again under it.",
+       CliInconsistency},
       {"volume", "volume IN [--precision P] [--seed S]",
        "Estimates the volume of the parameter region compatible with the problem's\n"
        "      information; P significant digits (2 to 5, default 3), seed S for a\n"

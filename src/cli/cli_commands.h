@@ -20,6 +20,8 @@ int CliVolume(const CliArgs& args, std::ostream& out, std::ostream& err);
 
 // analyse IN [--report OUT] [--progress]: "&Robust Assignments" and its results.
 int CliAnalyse(const CliArgs& args, std::ostream& out, std::ostream& err);
+// inconsistency IN [--max N] [--accept]: the suggestions of the inconsistency analysis.
+int CliInconsistency(const CliArgs& args, std::ostream& out, std::ostream& err);
 
 // new --criteria N --categories K --actions M OUT: a new problem saved to OUT.
 int CliNew(const CliArgs& args, std::ostream& out, std::ostream& err);

@@ -1,0 +1,75 @@
+#ifndef VIDO_ANALYSIS_INCONSISTENCY_ANALYSIS_H_
+#define VIDO_ANALYSIS_INCONSISTENCY_ANALYSIS_H_
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "model/table.h"
+#include "model/workspace.h"
+#include "support/user_port.h"
+
+namespace vido {
+
+// The drop program read from IGrid: P = n + 1 continuous columns (lambda, k_1..k_n)
+// then one binary column y_i per IGrid row. Row i (1..M) is a_i x + 999 y_i >= b_i +
+// 0.00001, row M + 1 the normalisation of the weights, then one cut per suggestion
+// found: the sum of its y_i at most its size - 1. Dense, rows and columns from 0.
+struct DropProgram {
+  int p = 0;  // continuous columns
+  int m = 0;  // IGrid rows (binary columns)
+  std::vector<std::vector<double>> a;
+  std::vector<double> b;
+
+  int Rows() const { return static_cast<int>(a.size()); }
+  int Columns() const { return p + m; }
+  // '>' (or '<' when b is negative and the row goes to the solver negated) for the
+  // IGrid rows, '=' for the normalisation, '<' for the cuts.
+  char Sense(int row) const;
+  void AddCut(const std::vector<int>& dropped);  // 1-based IGrid row numbers
+};
+
+// Reads IGrid (an empty coefficient cell counts 0).
+DropProgram ReadDropProgram(const Workspace& ws);
+
+// The state of the window "Inconsistency analysis": what the GUI shows and the
+// command line prints. One exists for the whole run of the program; the suggestions
+// and the kept solution stay between openings.
+struct IAForm {
+  static constexpr int kMinSuggestions = 3;
+  static constexpr int kMaxSuggestions = 30;
+  static constexpr const char* kNoDrop = "No need to drop restrictions";
+
+  int max_suggestions = 5;  // UpDownMaxS, shown in EditMaxS
+  Table StringGrid1{0, 1, 3, 2};
+  bool suggestions_visible = false;
+  bool NoDropSolutionFound = false;
+  // lambda, k_1..k_n of the solution that needed no removal.
+  std::vector<double> kept_solution;
+  // Shows the window modally and returns when it is closed; the GUI sets it. Without
+  // one, opening the window runs "Suggest" once on its own.
+  std::function<void(IAForm&)> show_modal;
+
+  IAForm();
+  // UpDownMaxS clamps to 3..30.
+  void SetMaxSuggestions(int count);
+};
+
+// The window appears: the suggestions table is hidden until the next "Suggest".
+void FormActivate(IAForm& form);
+
+// "Suggest": solves the drop program for the smallest set of constraints to remove,
+// then again with a cut excluding each set found, up to the maximum of suggestions.
+void BSuggestClick(const Workspace& ws, UserPort& port, IAForm& form);
+
+// "Help": the page "inconsistency.htm" of the help folder.
+void BHelpClick(UserPort& port, const std::string& help_folder);
+
+// "&Inconsistency": shows the window; when it is closed after a solution that needs
+// no removal and the user accepts it, that vector replaces the inferred solution and
+// the results are computed again under it.
+void InconsistMenuClick(Workspace& ws, UserPort& port, IAForm& form);
+
+}  // namespace vido
+
+#endif  // VIDO_ANALYSIS_INCONSISTENCY_ANALYSIS_H_

@@ -107,17 +107,30 @@ TEST_F(InconsistencyAnalysisTest, ContradictingPairGivesOneRowEachThenNoMore) {
   EXPECT_TRUE(port_.confirmations.empty());
 }
 
-TEST_F(InconsistencyAnalysisTest, AtMostTheMaximumOfSuggestions) {
+TEST_F(InconsistencyAnalysisTest, OnlyAlternativeThenNoMore) {
   if (!testing::IntegerSearchAvailable()) GTEST_SKIP() << "no integer search in this build";
-  SetExample(ws_, 4, 2, 3);  // needs lambda <= 0 against "LB lambda"
-  SetExample(ws_, 1, 3, 3);  // needs lambda <= 0 as well
+  // Actions 1 and 4 never reach lambda > 0 against b_2 and b_1: rows 1 and 2 need
+  // -lambda >= 0.00001, which no lambda >= 0 gives, so both must go; once that pair
+  // is cut off nothing else helps.
+  SetExample(ws_, 1, 3, 3);
+  SetExample(ws_, 4, 2, 3);
   CalcRangeItemClick(ws_, port_);
   ASSERT_FALSE(ws_.RangesValid);
+  BSuggestClick(ws_, port_, form_);
+  ASSERT_EQ(form_.StringGrid1.RowCount(), 2);
+  EXPECT_EQ(form_.StringGrid1.Row(1), (Texts{"1", "2", "1 + 2"}));
+  EXPECT_EQ(port_.Informations(), Texts{"There are no more alternatives"});
+
+  // The twin actions of the contradicting pair, with the maximum at 3.
+  MakeRangeProblem(ws_, 6);
+  testing::SetPerformances(ws_, 6, {25, 5});
+  SetExample(ws_, 2, 3, 3);
+  SetExample(ws_, 6, 1, 1);
+  CalcRangeItemClick(ws_, port_);
   form_.SetMaxSuggestions(3);
   BSuggestClick(ws_, port_, form_);
+  EXPECT_GE(form_.StringGrid1.RowCount() - 1, 2);
   EXPECT_LE(form_.StringGrid1.RowCount() - 1, 3);
-  // Dropping "LB lambda" (row 3) alone restores consistency.
-  EXPECT_EQ(form_.StringGrid1.Cell(2, 1), "3");
 }
 
 TEST_F(InconsistencyAnalysisTest, AcceptingTheNoDropSolutionRecomputesTheResults) {

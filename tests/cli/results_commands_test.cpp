@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "cli/cli.h"
+#include "common/integer_search.h"
 
 namespace vido {
 namespace {
@@ -68,6 +70,35 @@ TEST(CliAnalyse, ReportNamesTheInputInFull) {
 
   EXPECT_EQ(RunVido({"analyse"}).status, 2);
   EXPECT_EQ(RunVido({"analyse", "missing.tri"}).status, 1);
+}
+
+TEST(CliInconsistency, SuggestionsOfTheInconsistentExample) {
+  const CliRun consistent = RunVido({"inconsistency", Example("suppliers.tri")});
+  EXPECT_EQ(consistent.status, 0);
+  EXPECT_NE(consistent.out.find("there is nothing to remove"), std::string::npos);
+  EXPECT_EQ(RunVido({"inconsistency", Example("suppliers.tri"), "--max", "2"}).status, 2);
+  EXPECT_EQ(RunVido({"inconsistency", Example("suppliers.tri"), "--max", "x"}).status, 2);
+
+  if (!testing::IntegerSearchAvailable()) GTEST_SKIP() << "no integer search in this build";
+  const CliRun run =
+      RunVido({"inconsistency", Example("suppliers-inconsistent.tri"), "--max", "10"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("16\tLB lambda"), std::string::npos);
+  // Three alternatives of one constraint each: "LB lambda" (16), the example of
+  // Iberia Components (5) and "UB k4" (25), in the order the search finds them.
+  const size_t table = run.out.find(" # \t Quant.\t Constraints to remove\n");
+  ASSERT_NE(table, std::string::npos);
+  std::istringstream rows(run.out.substr(table));
+  std::string line;
+  std::getline(rows, line);
+  std::vector<std::string> removed;
+  while (std::getline(rows, line) && !line.empty()) {
+    EXPECT_EQ(line.substr(line.find('\t'), 3), "\t1\t") << line;
+    removed.push_back(line.substr(line.rfind('\t') + 1));
+  }
+  std::sort(removed.begin(), removed.end());
+  EXPECT_EQ(removed, (std::vector<std::string>{"16", "25", "5"}));
+  EXPECT_NE(run.err.find("information: There are no more alternatives"), std::string::npos);
 }
 
 }  // namespace

@@ -191,7 +191,8 @@ class Presolve {
   // which divided by a (ends swapped for a < 0) is an interval for x, whatever the
   // signs of a and b. The row stays when the interval would cross the column's bounds
   // (the model is infeasible and the iterations must see it), for a free column, and
-  // for a negative range.
+  // for a negative range. Every constraint row takes part, the last one too; N rows
+  // (the objective row among them) constrain nothing and never do.
   bool ReplaceSingletonRows() {
     const int32_t m = e_.row_count;
     std::vector<int32_t> count(m + 1, 0), position(m + 1, 0);
@@ -265,8 +266,8 @@ class Presolve {
 
   // Step 2.3: upper := the largest whole number below it, lower := the smallest above it
   // (towards the feasible side also for negative bounds). A column whose range holds no
-  // whole number keeps its bounds: crossed bounds would go unnoticed by the iterations,
-  // while the search finds the column infeasible.
+  // whole number keeps its bounds: the iterations do not notice crossed bounds on a
+  // column, and such a column is the search's to find infeasible.
   bool RoundIntegerBounds() {
     bool changed = false;
     for (int32_t p = 1; p <= e_.column_count; ++p) {

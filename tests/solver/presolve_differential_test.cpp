@@ -306,19 +306,26 @@ class PresolvedModel : public ::testing::Test {
     const OracleMethod method = std::count(p.type.begin(), p.type.end(), 'C') == p.n
                                     ? OracleMethod::kSimplex
                                     : OracleMethod::kInteger;
-    const testing::OracleResult before = Oracle(p, method);
+    testing::OracleResult before = Oracle(p, method);
     ASSERT_NE(before.status, -1) << label << "\n" << p.Describe();
     const DenseProgram q = Presolved(p);
     LpRelease(engine_);
-    const testing::OracleResult after = Oracle(q, method);
+    testing::OracleResult after = Oracle(q, method);
+    const double tolerance = 1e-6 * std::max(1.0, std::fabs(before.objective));
+    const bool differ =
+        after.status != before.status || std::fabs(after.objective - before.objective) > tolerance;
+    if (differ && method == OracleMethod::kSimplex) {
+      // The floating-point simplex may stumble on a box squeezed around a vertex: ask
+      // exact arithmetic about both.
+      before = Oracle(p, OracleMethod::kExact);
+      after = Oracle(q, OracleMethod::kExact);
+    }
     ASSERT_EQ(after.status, before.status) << label << "\n" << p.Describe() << "\n" << q.Describe();
     ++counts_[before.status];
     if (before.status != 0) return;
-    EXPECT_NEAR(after.objective, before.objective,
-                1e-6 * std::max(1.0, std::fabs(before.objective)))
-        << label << "\n"
-        << p.Describe() << "\n"
-        << q.Describe();
+    EXPECT_NEAR(after.objective, before.objective, tolerance) << label << "\n"
+                                                              << p.Describe() << "\n"
+                                                              << q.Describe();
     // A solution of the reduced program solves the original one.
     EXPECT_EQ(CheckSolution(p, after.x), "") << label << "\n" << p.Describe();
   }

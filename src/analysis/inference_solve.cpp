@@ -172,6 +172,8 @@ int LoadRobustProgram(Workspace& ws, UserPort& port) {
 std::optional<double> InferParameters(Workspace& ws, UserPort& port) {
   if (LoadInferenceProgram(ws, port) != 0) return std::nullopt;
   const int32_t status = SolverSolve();
+  // A solve the user cancelled proves nothing about the program.
+  if (status != 0 && port.PumpEvents()) return std::nullopt;
   if (status == 3) {
     port.Warning("Problem is infeasible for every alpha value");
     return std::nullopt;

@@ -223,6 +223,9 @@ void RunResults(Workspace& ws, UserPort& port) {
     if (p % 5 == 0) port.SetProgress(p);
     const Search search = ActionRange(ws, port, p);
     if (search == Search::kStopped) return;
+    // A cancelled solve reports whatever state it stopped in; the user asked to stop,
+    // so nothing is concluded from it and the run ends without ranges.
+    if (port.PumpEvents()) return;
     if (search == Search::kInfeasible) {
       // No parameter vector satisfies every row exactly: the information is
       // inconsistent, however small its alpha.

@@ -209,6 +209,17 @@ TEST_F(RobustAssignmentsTest, ProgressEveryFifthActionAndRefusals) {
   CalcRangeItemClick(empty, port_);
   EXPECT_EQ(port_.Errors(), (std::vector<std::string>{"You must read data first"}));
 
+  // A cancel request ends the run without ranges and without any conclusion.
+  port_.messages.clear();
+  port_.pumps = 0;
+  port_.cancel_at_pump = 1;
+  CalcRangeItemClick(ws_, port_);
+  EXPECT_TRUE(port_.messages.empty());
+  EXPECT_FALSE(ws_.RangesValid);
+  EXPECT_FALSE(ws_.ResultsAvailable);
+  ExpectCleanedUp();
+  port_.cancel_at_pump = 0;
+
   // A cell that does not convert ends the run; the clean-up still runs and no stale
   // ranges are left for current.
   port_.messages.clear();

@@ -124,7 +124,10 @@ MainWindow::MainWindow(UserPort& port, std::string help_folder, QWidget* parent)
   // Hints of menus, buttons and controls appear in the status line.
   statusBar()->setObjectName("StatusLine");
   statusBar()->setSizeGripEnabled(false);
+  // The dialogs live as long as the window, created in this order.
   new_form_ = new NewFileForm(*port_, this);
+  volume_window_ = new VolumeWindow(ws_, *port_, this);
+  volume_window_->request_cancel = [this] { port_->RequestCancel(); };
   resize(640, 471);
   if (const QScreen* screen = QApplication::primaryScreen()) {
     const QRect area = screen->availableGeometry();
@@ -344,6 +347,9 @@ void MainWindow::RefreshChrome() {
   usevj_button_->setChecked(ws_.UsevjButton);
   useuj_button_->setChecked(ws_.UseujButton);
   useuj_button_->setEnabled(ws_.view.uj_button_enabled);
+  if (QAction* item = Action("byVariabilityItem")) {
+    item->setEnabled(ws_.view.variability_order_enabled);
+  }
   const bool variability = ShowsVariabilityOrder(ws_);
   results_stack_->setCurrentIndex(variability ? 1 : 0);
   if (QAction* item = Action(variability ? "byVariabilityItem" : "byInputItem")) {

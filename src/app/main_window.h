@@ -10,6 +10,7 @@
 #include "analysis/volume.h"
 #include "app/dialogs.h"
 #include "app/grid_view.h"
+#include "app/volume_window.h"
 #include "model/grid_rules.h"
 #include "model/new_problem.h"
 #include "model/workspace.h"
@@ -55,6 +56,7 @@ class MainWindow : public QMainWindow {
   QPushButton* UseujButton() const { return useuj_button_; }
   QSpinBox* SizeControl(int which) const { return size_boxes_[which]; }
   NewFileForm* NewForm() const { return new_form_; }
+  VolumeWindow* VolumeForm() const { return volume_window_; }
   // The pop-up menu of a table, enabled as it would be when it opens.
   QMenu* PopupMenu(GridId grid);
 
@@ -108,7 +110,7 @@ class MainWindow : public QMainWindow {
   std::string help_folder_;
   NewProblemFields new_fields_;
   NewFileForm* new_form_ = nullptr;
-  VolumeForm volume_form_;
+  VolumeWindow* volume_window_ = nullptr;
   CellSizes sizes_;
   std::unique_ptr<QPrinter> printer_;
   bool running_ = false;

@@ -233,8 +233,10 @@ void MainWindow::PrintSetupClick() {
 }
 
 void MainWindow::VolumeClick() {
-  if (!VolumeItemClick(ws_, Port(), volume_form_)) return;
-  Port().Information("The volume window is not available in this build of VIDO yet.");
+  if (!VolumeItemClick(ws_, Port(), volume_window_->Form())) return;
+  FormShow(volume_window_->Form());
+  volume_window_->Show();
+  exec_modal(*volume_window_);
 }
 
 void MainWindow::RobustAssignmentsClick() { RobustAssignmentsCommand(ws_, Port()); }

@@ -91,6 +91,8 @@ QVariant TableModel::data(const QModelIndex& index, int role) const {
     look = ORGridCellLook(ws_, col, row);
   } else if (grid_ == GridId::kDGrid) {
     look = DGridCellLook(ws_, col, row);
+  } else if (grid_ == GridId::kIPGrid) {
+    look = IPGridCellLook(ws_, col, row);
   } else {
     look.fill = col < table().FixedCols() ? CellFill::kHeader : CellFill::kWhite;
     look.text = text;
@@ -102,6 +104,7 @@ QVariant TableModel::data(const QModelIndex& index, int role) const {
     case Qt::BackgroundRole:
       return ResultFillBrush(look.fill);
     case Qt::ForegroundRole:
+      if (look.red_text) return QBrush(QColor(255, 0, 0));
       return QBrush(look.green_text ? QColor(0, 128, 0) : QColor(Qt::black));
     case kHatchRole:
       return look.fill == CellFill::kHatched;

@@ -94,6 +94,19 @@ CellLook DGridCellLook(const Workspace& ws, int col, int row) {
   return look;
 }
 
+CellLook IPGridCellLook(const Workspace& ws, int col, int row) {
+  const Table& grid = ws.IPGrid;
+  CellLook look;
+  look.text = grid.Cell(col, row);
+  if (row < grid.FixedRows() || col < grid.FixedCols()) look.fill = CellFill::kHeader;
+  if (row < grid.FixedRows()) return look;
+  if (look.text == "0" && col != grid.ColCount() - 2) look.text.clear();
+  for (const int violated : ws.ViolatedRows) {
+    if (violated == row - 1) look.red_text = true;
+  }
+  return look;
+}
+
 void byInputItemClick(Workspace& ws) {
   ws.display_order = DisplayOrder::kInput;
   EmptySelectedSolution(ws);

@@ -22,6 +22,7 @@ struct CellLook {
   CellFill fill = CellFill::kWhite;
   std::string text;
   bool green_text = false;  // RGB 0, 128, 0 font
+  bool red_text = false;    // RGB 255, 0, 0 font
 };
 
 // The cell (col, row) of RGrid or ORGrid. Category cells show no text, only a fill.
@@ -31,6 +32,10 @@ CellLook RGridCellLook(const Workspace& ws, int col, int row);
 CellLook ORGridCellLook(const Workspace& ws, int col, int row);
 // DGrid: row 2 (the inferred solution) in a green font, the rest plain.
 CellLook DGridCellLook(const Workspace& ws, int col, int row);
+
+// IPGrid: the rows the inferred solution violates (ViolatedRows) in a red font; a "0"
+// is drawn empty except in the right-hand side column (the second-to-last).
+CellLook IPGridCellLook(const Workspace& ws, int col, int row);
 
 // The radio pair of the "&Results" menu: which results table is shown. Each empties
 // the parameter vector of the selected assignment (DGrid row 1).

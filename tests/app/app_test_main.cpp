@@ -14,5 +14,9 @@ int main(int argc, char* argv[]) {
     vido::testing::GridTest test;
     failures += QTest::qExec(&test, argc, argv);
   }
+  {
+    vido::testing::ResultsTest test;
+    failures += QTest::qExec(&test, argc, argv);
+  }
   return failures == 0 ? 0 : 1;
 }

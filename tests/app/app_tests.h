@@ -37,6 +37,17 @@ class GridTest : public QObject {
   void wideCellsShowToolTips();
 };
 
+// The output side: result tables after real runs, the volume window, printing.
+class ResultsTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void consistentRunFillsTheResultTables();
+  void inconsistentRunMarksTheProgramRows();
+  void volumeWindowRunsTheSimulation();
+  void printingGoesThroughThePrintDialog();
+};
+
 }  // namespace vido::testing
 
 #endif  // VIDO_TESTS_APP_APP_TESTS_H_

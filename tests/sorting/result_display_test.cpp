@@ -95,5 +95,26 @@ TEST_F(ResultDisplayTest, SwitchingTheOrderEmptiesTheSelectedSolutionOnly) {
   EXPECT_EQ(DGridCellLook(ws_, 0, 2).text, "0.2");
 }
 
+TEST_F(ResultDisplayTest, ViolatedProgramRowsAreRedAndZerosBlankButTheRhs) {
+  // description, alpha, lambda, k1, k2, sign, RHS, Error
+  ws_.IPGrid.SetSize(8, 4);
+  const std::vector<std::string> row = {"C(a1)>=2", "1", "0", "0", "0.5", ">=", "0", "0"};
+  for (int r = 1; r <= 3; ++r) {
+    for (int c = 0; c < 8; ++c) ws_.IPGrid.SetCell(c, r, row[c]);
+  }
+  ws_.ViolatedRows = {1};  // table row 2
+  EXPECT_FALSE(IPGridCellLook(ws_, 4, 1).red_text);
+  EXPECT_TRUE(IPGridCellLook(ws_, 4, 2).red_text);
+  EXPECT_TRUE(IPGridCellLook(ws_, 0, 2).red_text);
+  EXPECT_FALSE(IPGridCellLook(ws_, 4, 3).red_text);
+  EXPECT_EQ(IPGridCellLook(ws_, 2, 1).text, "");
+  EXPECT_EQ(IPGridCellLook(ws_, 4, 1).text, "0.5");
+  EXPECT_EQ(IPGridCellLook(ws_, 6, 1).text, "0");  // the right-hand side shows its zero
+  EXPECT_EQ(IPGridCellLook(ws_, 7, 1).text, "");   // the Error column does not
+  EXPECT_EQ(IPGridCellLook(ws_, 0, 1).fill, CellFill::kHeader);
+  EXPECT_EQ(IPGridCellLook(ws_, 2, 0).fill, CellFill::kHeader);
+  EXPECT_FALSE(IPGridCellLook(ws_, 2, 0).red_text);
+}
+
 }  // namespace
 }  // namespace vido

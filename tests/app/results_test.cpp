@@ -1,0 +1,319 @@
+#include <QBrush>
+#include <QFile>
+#include <QLabel>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTest>
+#include <QToolButton>
+#include <algorithm>
+
+#include "app/app_fixture.h"
+#include "app/app_tests.h"
+#include "common/small_problem.h"
+#include "support/number_text.h"
+
+namespace vido::testing {
+
+namespace {
+
+QVariant Data(MainWindow& w, GridId grid, int col, int row, int role) {
+  TableModel* model = w.Grid(grid)->Model();
+  return model->data(model->IndexOf(col, row), role);
+}
+
+QColor Fill(MainWindow& w, GridId grid, int col, int row) {
+  return Data(w, grid, col, row, Qt::BackgroundRole).value<QBrush>().color();
+}
+
+QColor Ink(MainWindow& w, GridId grid, int col, int row) {
+  return Data(w, grid, col, row, Qt::ForegroundRole).value<QBrush>().color();
+}
+
+QString Text(MainWindow& w, GridId grid, int col, int row) {
+  return Data(w, grid, col, row, Qt::DisplayRole).toString();
+}
+
+const QColor kGreen(0, 128, 0);
+const QColor kLime(0, 255, 0);
+const QColor kRed(255, 0, 0);
+const QColor kCyan(0, 255, 255);
+const QColor kWhite(Qt::white);
+
+int RowOf(const Workspace& ws, const std::string& name) {
+  for (int r = 1; r <= ws.ActionsCount; ++r) {
+    if (ws.AGrid.Cell(0, r) == name) return r;
+  }
+  return -1;
+}
+
+}  // namespace
+
+void ResultsTest::consistentRunFillsTheResultTables() {
+  WindowFixture f;
+  MainWindow& w = *f.window;
+  QVERIFY(f.OpenExample());
+  QVERIFY(f.Choose("CalcRangeItem"));
+  QVERIFY(f.port.Warnings().empty());
+  QVERIFY(f.ws().RangesValid);
+  w.resize(900, 560);
+  w.show();
+
+  // Acme Metals can only be in C2, the inferred category.
+  const int acme = RowOf(f.ws(), "Acme Metals");
+  QCOMPARE(Fill(w, GridId::kRGrid, 2, acme), kGreen);
+  QCOMPARE(Fill(w, GridId::kRGrid, 1, acme), kWhite);
+  QCOMPARE(Fill(w, GridId::kRGrid, 3, acme), kWhite);
+  QVERIFY(Text(w, GridId::kRGrid, 2, acme).isEmpty());
+  // Borealis Parts: inferred C2, reachable up to C3.
+  const int borealis = RowOf(f.ws(), "Borealis Parts");
+  QCOMPARE(Fill(w, GridId::kRGrid, 2, borealis), kGreen);
+  QCOMPARE(Fill(w, GridId::kRGrid, 3, borealis), kLime);
+  QCOMPARE(Fill(w, GridId::kRGrid, 4, borealis), kWhite);
+  // Cobalt & Sons: C1 reachable below the inferred C2.
+  const int cobalt = RowOf(f.ws(), "Cobalt & Sons");
+  QCOMPARE(Fill(w, GridId::kRGrid, 1, cobalt), kLime);
+  QCOMPARE(Fill(w, GridId::kRGrid, 2, cobalt), kGreen);
+  // Name cells: cyan exactly for the actions with an example.
+  for (int r = 1; r <= f.ws().ActionsCount; ++r) {
+    const bool example = f.ws().AGrid.Cell(1, r) != "1" ||
+                         f.ws().AGrid.Cell(2, r) != std::to_string(f.ws().CategoriesCount);
+    QCOMPARE(Fill(w, GridId::kRGrid, 0, r) == kCyan, example);
+  }
+  // A hole inside a range is hatched on white and shows no text.
+  f.ws().RGrid.SetCell(3, borealis, "X");
+  f.ws().BestCategory[borealis] = 4;
+  w.Refresh();
+  QVERIFY(Data(w, GridId::kRGrid, 3, borealis, TableModel::kHatchRole).toBool());
+  QCOMPARE(Fill(w, GridId::kRGrid, 3, borealis), kWhite);
+  QVERIFY(Text(w, GridId::kRGrid, 3, borealis).isEmpty());
+  QVERIFY(!Data(w, GridId::kRGrid, 2, borealis, TableModel::kHatchRole).toBool());
+
+  // The variability order: the widest ranges first, ties in table order.
+  QVERIFY(w.Action("byVariabilityItem")->isEnabled());
+  QVERIFY(f.Choose("byVariabilityItem"));
+  QVERIFY(w.Grid(GridId::kORGrid)->isVisible());
+  QVERIFY(!w.Grid(GridId::kRGrid)->isVisible());
+  QCOMPARE(Text(w, GridId::kORGrid, 0, 1), QString("Borealis Parts"));
+  QCOMPARE(Text(w, GridId::kORGrid, 0, 2), QString("Cobalt & Sons"));
+  const int last = f.ws().ActionsCount;
+  QCOMPARE(Text(w, GridId::kORGrid, 0, last), QString("Yukon Hydraulics"));
+  QCOMPARE(Fill(w, GridId::kORGrid, 2, 2), kGreen);  // Cobalt & Sons again
+  QCOMPARE(Fill(w, GridId::kORGrid, 1, 2), kLime);
+  QVERIFY(f.Choose("byInputItem"));
+  QVERIFY(w.Grid(GridId::kRGrid)->isVisible());
+
+  // DGrid: the inferred solution in green in row 2.
+  const QStringList inferred = {"0.685", "0.24", "0.22", "0.135", "0.135", "0.135", "0.135"};
+  QCOMPARE(w.Grid(GridId::kDGrid)->Model()->columnCount(), 7);
+  QCOMPARE(w.Grid(GridId::kDGrid)->Model()->headerData(0, Qt::Horizontal).toString(),
+           QString("lambda"));
+  for (int c = 0; c < 7; ++c) {
+    QCOMPARE(Text(w, GridId::kDGrid, c, 2), inferred[c]);
+    QCOMPARE(Ink(w, GridId::kDGrid, c, 2), kGreen);
+    QCOMPARE(Ink(w, GridId::kDGrid, c, 1), QColor(Qt::black));
+  }
+
+  // "Indices": the mean of the range sizes; the first run shows no variation.
+  auto* label_ma = w.findChild<QLabel*>("LabelMA");
+  auto* label_ma_dif = w.findChild<QLabel*>("LabelMADif");
+  QCOMPARE(label_ma->text(), QString("1.357"));
+  QVERIFY(label_ma_dif->text().isEmpty());
+  QVERIFY(w.OutputTabs()->isTabVisible(3));
+  QCOMPARE(w.OutputTabs()->tabText(3), QString("Indices"));
+  QVERIFY(f.Choose("CalcRangeItem"));
+  // Against the previous mean as LabelMA showed it, rounded to three decimals.
+  QVERIFY(QRegularExpression(R"(^variation = -?0\.000 \(-?0\.0%\)$)")
+              .match(label_ma_dif->text())
+              .hasMatch());
+
+  // The width control reaches the result tables; IPGrid's descriptions get twice it.
+  w.SizeControl(1)->setValue(60);
+  QCOMPARE(w.Grid(GridId::kRGrid)->columnWidth(1), 60);
+  QCOMPARE(w.Grid(GridId::kDGrid)->columnWidth(1), 60);
+  QCOMPARE(w.Grid(GridId::kIPGrid)->columnWidth(0), 120);
+  w.SizeControl(1)->setValue(48);
+  w.OutputTabs()->setCurrentIndex(0);
+  WindowFixture::Screenshot(&w, "results_tab");
+}
+
+void ResultsTest::inconsistentRunMarksTheProgramRows() {
+  WindowFixture f;
+  MainWindow& w = *f.window;
+  f.port.open_answers = {WindowFixture::SourceFile("examples/suppliers-inconsistent.tri")};
+  QVERIFY(f.Choose("OpenOth"));
+  QVERIFY(f.Choose("byVariabilityItem"));
+  QVERIFY(f.Choose("CalcRangeItem"));
+  QCOMPARE(f.port.Warnings(), std::vector<std::string>{"Inconsistent information!"});
+  w.show();
+  QVERIFY(!f.ws().RangesValid);
+  QVERIFY(w.Action("InconsistMenu")->isEnabled());
+  QVERIFY(!w.Action("byVariabilityItem")->isEnabled());
+  QVERIFY(w.Action("byInputItem")->isChecked());
+  QVERIFY(w.Grid(GridId::kRGrid)->isVisible());
+  QVERIFY(!w.OutputTabs()->isTabVisible(3));  // no "Indices" without ranges
+  QVERIFY(w.OutputTabs()->isTabVisible(1));   // the examples' constraints
+  QVERIFY(w.ReportButton()->isEnabled());
+
+  // The violated rows of the program in red, the others in black.
+  const Table& ip = f.ws().IPGrid;
+  QVERIFY(!f.ws().ViolatedRows.empty());
+  int red = 0;
+  for (int r = 1; r < ip.RowCount(); ++r) {
+    const bool violated = std::find(f.ws().ViolatedRows.begin(), f.ws().ViolatedRows.end(),
+                                    r - 1) != f.ws().ViolatedRows.end();
+    QCOMPARE(Ink(w, GridId::kIPGrid, 0, r) == kRed, violated);
+    QCOMPARE(Ink(w, GridId::kIPGrid, 2, r) == kRed, violated);
+    if (violated) {
+      ++red;
+      QVERIFY(*ParseReal(ip.Cell(ip.ColCount() - 1, r)) > 0);  // its positive error
+    }
+    // "0" is drawn empty, except as a right-hand side.
+    for (int c = 1; c < ip.ColCount(); ++c) {
+      if (ip.Cell(c, r) != "0") continue;
+      QCOMPARE(Text(w, GridId::kIPGrid, c, r).isEmpty(), c != ip.ColCount() - 2);
+    }
+  }
+  QCOMPARE(red, int(f.ws().ViolatedRows.size()));
+  // Without ranges the inferred category is green inside the example, red outside.
+  bool some_red = false;
+  for (int r = 1; r <= f.ws().ActionsCount; ++r) {
+    const int c = f.ws().InferredCategory[r];
+    const int low = std::stoi(f.ws().AGrid.Cell(1, r));
+    const int high = std::stoi(f.ws().AGrid.Cell(2, r));
+    QCOMPARE(Fill(w, GridId::kRGrid, c, r), (low <= c && c <= high) ? kGreen : kRed);
+    some_red = some_red || c < low || c > high;
+  }
+  QVERIFY(some_red);
+  w.OutputTabs()->setCurrentIndex(2);
+  WindowFixture::Screenshot(&w, "inconsistent_program");
+}
+
+void ResultsTest::volumeWindowRunsTheSimulation() {
+  WindowFixture f;
+  MainWindow& w = *f.window;
+  VolumeWindow& vw = *w.VolumeForm();
+  QCOMPARE(vw.windowTitle(), QString("VIDO - Volume Computation"));
+  QCOMPARE(vw.PrecisEdit()->value(), 3);
+  QCOMPARE(vw.PrecisEdit()->minimum(), 2);
+  QCOMPARE(vw.PrecisEdit()->maximum(), 5);
+  QCOMPARE(vw.ProgressBar1()->maximum(), 5000000);
+  QCOMPARE(vw.StartButton()->text(), QString("&Start simulation"));
+  QCOMPARE(vw.OKButton()->text(), QString("&Exit"));
+
+  // Two criteria, no example, the weights' normalisation only: k2 is eliminated and the
+  // bounds lambda in [0.5, 1], k1 in [0, 1] leave a box of volume 0.5 that every point
+  // passes.
+  MakeSmallProblem(f.ws(), 2, 3, 2);
+  f.ws().BGrid.SetCell(1, 1, "0.5");
+  f.ws().BGrid.SetCell(1, 2, "1");
+  for (int c = 2; c <= 3; ++c) {
+    f.ws().BGrid.SetCell(c, 1, "0");
+    f.ws().BGrid.SetCell(c, 2, "1");
+  }
+  w.Refresh();
+  w.show();
+  int repaints = 0;
+  int shown_position = -1;
+  bool start_disabled_meanwhile = false;
+  std::vector<int> positions;
+  f.on_modal = [&](QDialog& dialog) {
+    auto* form = qobject_cast<VolumeWindow*>(&dialog);
+    if (form == nullptr) return int(QDialog::Rejected);
+    dialog.show();
+    shown_position = form->ProgressBar1()->value();
+    const auto paint = form->Form().repaint;
+    form->Form().repaint = [&, paint, form](const VolumeForm& state) {
+      paint(state);
+      ++repaints;
+      positions.push_back(form->ProgressBar1()->value());
+      start_disabled_meanwhile = start_disabled_meanwhile || !form->StartButton()->isEnabled();
+    };
+    QTest::mouseClick(form->StartButton(), Qt::LeftButton);
+    form->Form().repaint = paint;
+    WindowFixture::Screenshot(form, "volume_window");
+    QTest::mouseClick(form->OKButton(), Qt::LeftButton);
+    return form->result();
+  };
+  QVERIFY(f.Choose("VolumeItem"));
+  QCOMPARE(f.modal_titles, QStringList({"VIDO - Volume Computation"}));
+  QVERIFY(f.port.Errors().empty());
+  QCOMPARE(shown_position, 0);
+  QCOMPARE(vw.DimLabel()->text(), QString("2"));
+  QCOMPARE(vw.AbsLabel()->text(), QString("0.5"));
+  QCOMPARE(vw.RelLabel()->text(), QString("1"));
+  QCOMPARE(vw.ProgressBar1()->value(), 5000000);
+  QVERIFY(vw.StartButton()->isEnabled());
+  QVERIFY(start_disabled_meanwhile);
+  // The dimension, two checkpoints (converged at the second) and the end.
+  QVERIFY(repaints >= 3);
+  QVERIFY(std::find(positions.begin(), positions.end(), 200000) != positions.end());
+  QVERIFY(std::find(positions.begin(), positions.end(), 400000) != positions.end());
+  QVERIFY(!vw.isVisible());
+
+  // "&Exit" while a simulation runs stops it at its next checkpoint and then closes.
+  f.on_modal = [&](QDialog& dialog) {
+    auto* form = qobject_cast<VolumeWindow*>(&dialog);
+    if (form == nullptr) return int(QDialog::Rejected);
+    dialog.show();
+    form->PrecisEdit()->setValue(5);
+    const auto paint = form->Form().repaint;
+    bool asked = false;
+    form->Form().repaint = [&, paint, form](const VolumeForm& state) {
+      paint(state);
+      if (!asked && state.samples > 0) {
+        asked = true;
+        form->reject();
+        QVERIFY(form->isVisible());  // not before the run has ended
+      }
+    };
+    form->StartButtonClicked();
+    form->Form().repaint = paint;
+    return form->result();
+  };
+  f.ws().BGrid.SetCell(1, 1, "0.6");
+  QVERIFY(f.Choose("VolumeItem"));
+  QVERIFY(vw.Form().cancelled);
+  QVERIFY(vw.Form().samples < 5000000);
+  QVERIFY(!vw.isVisible());
+}
+
+void ResultsTest::printingGoesThroughThePrintDialog() {
+  WindowFixture f;
+  MainWindow& w = *f.window;
+  QVERIFY(f.OpenExample());
+  QVERIFY(f.Choose("CalcRangeItem"));
+  w.show();
+  const QString pdf = QDir::currentPath() + "/print_form.pdf";
+  QFile::remove(pdf);
+  f.on_modal = [&](QDialog& dialog) {
+    auto* print = qobject_cast<QPrintDialog*>(&dialog);
+    if (print == nullptr) return int(QDialog::Rejected);
+    print->printer()->setOutputFormat(QPrinter::PdfFormat);
+    print->printer()->setOutputFileName(pdf);
+    return int(QDialog::Accepted);
+  };
+  QVERIFY(f.Choose("PrintForm"));
+  QFile file(pdf);
+  QVERIFY(file.open(QIODevice::ReadOnly));
+  const QByteArray bytes = file.readAll();
+  QVERIFY(bytes.startsWith("%PDF"));
+  QVERIFY(bytes.size() > 2000);  // an image of the window, not an empty page
+  file.close();
+
+  // Cancelled, nothing is printed.
+  QFile::remove(pdf);
+  f.on_modal = [](QDialog&) { return int(QDialog::Rejected); };
+  QVERIFY(f.Choose("PrintForm"));
+  QVERIFY(!QFile::exists(pdf));
+  // "P&rint Setup..." shows the printer set-up dialog.
+  f.modal_titles.clear();
+  QVERIFY(f.Choose("PrintSetup"));
+  QCOMPARE(f.modal_titles.size(), 1);
+}
+
+}  // namespace vido::testing

@@ -147,7 +147,9 @@ void GridView::FollowCurrentCell() {
   const Table& t = GridTable(ws_, grid_);
   const QModelIndex index = model_->IndexOf(t.CurrentCol(), t.CurrentRow());
   if (index.isValid() && (model_->flags(index) & Qt::ItemIsEnabled)) {
+    following_ = true;
     setCurrentIndex(index);
+    following_ = false;
   }
 }
 
@@ -244,6 +246,7 @@ void GridView::currentChanged(const QModelIndex& current, const QModelIndex& pre
   QTableView::currentChanged(current, previous);
   if (current.isValid()) {
     GridTable(ws_, grid_).SetCurrent(current.column(), model_->TableRow(current));
+    if (!following_ && on_select) on_select(current.column(), model_->TableRow(current));
   }
 }
 

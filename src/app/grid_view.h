@@ -60,6 +60,8 @@ class GridView : public QTableView {
   // Mouse presses and releases on cells and on the header, for AGrid's dialogs.
   std::function<void(int col, int row)> on_mouse_down;
   std::function<void(int col, int row)> on_mouse_up;
+  // The user made another cell current (not the window following the table's).
+  std::function<void(int col, int row)> on_select;
 
  protected:
   bool viewportEvent(QEvent* event) override;
@@ -76,6 +78,7 @@ class GridView : public QTableView {
   GridId grid_;
   TableModel* model_;
   CellSizes sizes_;
+  bool following_ = false;
 };
 
 }  // namespace vido

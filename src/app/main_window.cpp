@@ -26,6 +26,8 @@
 #include <QVBoxLayout>
 #include <clocale>
 
+#include "analysis/inference_solve.h"
+#include "analysis/pending_analyses.h"
 #include "model/agrid_dialogs.h"
 #include "model/window_rules.h"
 #include "solver/solver_interface.h"
@@ -126,6 +128,12 @@ MainWindow::MainWindow(UserPort& port, std::string help_folder, QWidget* parent)
   statusBar()->setSizeGripEnabled(false);
   // The dialogs live as long as the window, created in this order.
   new_form_ = new NewFileForm(*port_, this);
+  ia_window_ = new InconsistencyWindow(ws_, *port_, InconsistencyForm(), help_folder_, this);
+  InconsistencyForm().show_modal = [this](vido::IAForm&) {
+    ia_window_->PlaceOver(*this);
+    ia_window_->Activate();
+    exec_modal(*ia_window_);
+  };
   volume_window_ = new VolumeWindow(ws_, *port_, this);
   volume_window_->request_cancel = [this] { port_->RequestCancel(); };
   resize(640, 471);
@@ -141,6 +149,7 @@ MainWindow::MainWindow(UserPort& port, std::string help_folder, QWidget* parent)
 
 MainWindow::~MainWindow() {
   SolverSetUserPort(nullptr);
+  InconsistencyForm().show_modal = nullptr;
   // The widgets use the workspace and the port, which are members: they go first.
   const auto children = findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
   for (QWidget* child : children) delete child;
@@ -245,6 +254,10 @@ void MainWindow::BuildTables() {
     RefreshChrome();
   };
 
+  for (GridId grid : {GridId::kRGrid, GridId::kORGrid}) {
+    Grid(grid)->on_select = [this, grid](int col, int row) { ResultCellSelected(grid, col, row); };
+  }
+
   input_tabs_ = new QTabWidget(this);
   input_tabs_->setObjectName("PageControlIn");
   input_tabs_->addTab(agrid, "Actions");
@@ -331,6 +344,23 @@ void MainWindow::Run(const std::function<void()>& command) {
   command();
   running_ = false;
   Refresh();
+}
+
+void MainWindow::ResultCellSelected(GridId grid, int col, int row) {
+  if (running_) return;
+  GridView* view = Grid(grid);
+  running_ = true;
+  view->setEnabled(false);
+  if (grid == GridId::kRGrid) {
+    RGridSelectCell(ws_, Port(), col, row);
+  } else {
+    ORGridSelectCell(ws_, Port(), col, row);
+  }
+  view->setEnabled(true);
+  running_ = false;
+  Grid(GridId::kDGrid)->Reload();
+  Grid(GridId::kIPGrid)->Reload();
+  view->setFocus();
 }
 
 void MainWindow::RefreshChrome() {

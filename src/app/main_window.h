@@ -10,6 +10,7 @@
 #include "analysis/volume.h"
 #include "app/dialogs.h"
 #include "app/grid_view.h"
+#include "app/inconsistency_window.h"
 #include "app/volume_window.h"
 #include "model/grid_rules.h"
 #include "model/new_problem.h"
@@ -57,6 +58,7 @@ class MainWindow : public QMainWindow {
   QSpinBox* SizeControl(int which) const { return size_boxes_[which]; }
   NewFileForm* NewForm() const { return new_form_; }
   VolumeWindow* VolumeForm() const { return volume_window_; }
+  InconsistencyWindow* IAForm() const { return ia_window_; }
   // The pop-up menu of a table, enabled as it would be when it opens.
   QMenu* PopupMenu(GridId grid);
 
@@ -104,12 +106,15 @@ class MainWindow : public QMainWindow {
   void SetCalcPosition(int position);
   void HideCalcPanel();
   void BlockInput(bool blocked);
+  // A cell of RGrid or ORGrid selected: the parameters of that assignment in DGrid.
+  void ResultCellSelected(GridId grid, int col, int row);
 
   Workspace ws_;
   std::unique_ptr<WindowPort> port_;
   std::string help_folder_;
   NewProblemFields new_fields_;
   NewFileForm* new_form_ = nullptr;
+  InconsistencyWindow* ia_window_ = nullptr;
   VolumeWindow* volume_window_ = nullptr;
   CellSizes sizes_;
   std::unique_ptr<QPrinter> printer_;

@@ -44,6 +44,8 @@ class ResultsTest : public QObject {
  private slots:
   void consistentRunFillsTheResultTables();
   void inconsistentRunMarksTheProgramRows();
+  void selectingACellSolvesForThatAssignment();
+  void inconsistencyWindowSuggestsAndAccepts();
   void volumeWindowRunsTheSimulation();
   void printingGoesThroughThePrintDialog();
 };

@@ -1,5 +1,6 @@
 #include <QBrush>
 #include <QFile>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -8,13 +9,16 @@
 #include <QRegularExpression>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTest>
 #include <QToolButton>
 #include <algorithm>
 
+#include "analysis/pending_analyses.h"
 #include "app/app_fixture.h"
 #include "app/app_tests.h"
 #include "common/small_problem.h"
+#include "sorting/credibility.h"
 #include "support/number_text.h"
 
 namespace vido::testing {
@@ -191,6 +195,161 @@ void ResultsTest::inconsistentRunMarksTheProgramRows() {
   QVERIFY(some_red);
   w.OutputTabs()->setCurrentIndex(2);
   WindowFixture::Screenshot(&w, "inconsistent_program");
+}
+
+void ResultsTest::selectingACellSolvesForThatAssignment() {
+  WindowFixture f;
+  MainWindow& w = *f.window;
+  QVERIFY(f.OpenExample());
+  QVERIFY(f.Choose("CalcRangeItem"));
+  w.resize(900, 560);
+  w.show();
+  GridView* rgrid = w.Grid(GridId::kRGrid);
+  const int borealis = RowOf(f.ws(), "Borealis Parts");
+  const int ip_rows = f.ws().IPGrid.RowCount();
+  auto click = [&](GridView* view, int col, int row) {
+    const QRect cell = view->visualRect(view->Model()->IndexOf(col, row));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, cell.center());
+  };
+  // C3 is reachable for Borealis Parts: row 1 holds parameters that put it there.
+  click(rgrid, 3, borealis);
+  std::vector<double> solution;
+  for (int c = 0; c < 7; ++c) {
+    const QString text = Text(w, GridId::kDGrid, c, 1);
+    QVERIFY(!text.isEmpty());
+    solution.push_back(*ParseReal(text.toStdString()));
+    QCOMPARE(Ink(w, GridId::kDGrid, c, 1), QColor(Qt::black));
+  }
+  const std::vector<double> weights(solution.begin() + 1, solution.end());
+  // Borealis outranks b2 (so reaches C3) but not b3, within the display's 5 digits.
+  QVERIFY(Credibility(CredibilityCoefficients(f.ws(), borealis, 2), weights) >= solution[0] - 1e-4);
+  QVERIFY(Credibility(CredibilityCoefficients(f.ws(), borealis, 3), weights) < solution[0]);
+  QCOMPARE(f.ws().IPGrid.RowCount(), ip_rows);  // the temporary rows are gone again
+  QVERIFY(rgrid->isEnabled());
+  QCOMPARE(w.focusWidget(), static_cast<QWidget*>(rgrid));
+  QCOMPARE(Text(w, GridId::kDGrid, 0, 2), QString("0.685"));
+  // C1 is outside its range: the row is emptied, nothing is solved.
+  click(rgrid, 1, borealis);
+  for (int c = 0; c < 7; ++c) QVERIFY(Text(w, GridId::kDGrid, c, 1).isEmpty());
+  QVERIFY(f.port.Errors().empty());
+
+  // The same through the variability order, where Borealis Parts is the first row.
+  QVERIFY(f.Choose("byVariabilityItem"));
+  click(w.Grid(GridId::kORGrid), 3, 1);
+  QVERIFY(!Text(w, GridId::kDGrid, 0, 1).isEmpty());
+  // Stale results are not solved for.
+  QVERIFY(f.Choose("InsertCons"));
+  click(w.Grid(GridId::kORGrid), 2, 1);
+  QVERIFY(Text(w, GridId::kDGrid, 0, 1).isEmpty());
+  WindowFixture::Screenshot(&w, "results_selected");
+}
+
+void ResultsTest::inconsistencyWindowSuggestsAndAccepts() {
+  WindowFixture f;
+  MainWindow& w = *f.window;
+  f.port.open_answers = {WindowFixture::SourceFile("examples/suppliers-inconsistent.tri")};
+  QVERIFY(f.Choose("OpenOth"));
+  QVERIFY(f.Choose("CalcRangeItem"));
+  QCOMPARE(f.port.Warnings(), std::vector<std::string>{"Inconsistent information!"});
+  w.move(40, 60);
+  w.show();
+  InconsistencyWindow& ia = *w.IAForm();
+  QCOMPARE(ia.windowTitle(), QString("Inconsistency analysis"));
+  QCOMPARE(ia.UpDownMaxS()->minimum(), 3);
+  QCOMPARE(ia.UpDownMaxS()->maximum(), 30);
+  QCOMPARE(ia.UpDownMaxS()->value(), 5);
+  QCOMPARE(ia.BSuggest()->text(), QString("Suggest"));
+  QCOMPARE(ia.BHelp()->text(), QString("Help"));
+
+  QRect placed;
+  bool hidden_before_suggest = false;
+  QStringList suggestions;
+  f.on_modal = [&](QDialog& dialog) {
+    if (&dialog != &ia) return int(QDialog::Rejected);
+    dialog.show();
+    placed = dialog.geometry();
+    hidden_before_suggest = !ia.StringGrid1()->isVisible();
+    QTest::mouseClick(ia.BSuggest(), Qt::LeftButton);
+    QAbstractItemModel* model = ia.StringGrid1()->model();
+    for (int r = 0; r < model->rowCount(); ++r) {
+      suggestions << model->index(r, 2).data().toString();
+    }
+    WindowFixture::Screenshot(&dialog, "inconsistency_window");
+    dialog.reject();
+    return int(QDialog::Rejected);
+  };
+  QVERIFY(f.Choose("InconsistMenu"));
+  const QRect main = w.geometry();
+  QCOMPARE(placed, QRect(main.left(), main.top() + 27, main.width(), main.height() - 27));
+  QVERIFY(hidden_before_suggest);
+  QVERIFY(ia.StringGrid1()->isVisibleTo(&ia));
+  QCOMPARE(ia.StringGrid1()->model()->columnCount(), 3);
+  QCOMPARE(ia.StringGrid1()->columnWidth(2), 150);
+  QCOMPARE(ia.StringGrid1()->model()->headerData(2, Qt::Horizontal).toString(),
+           QString(" Constraints to remove"));
+  // Each suggestion names constraints, and no set is proposed twice.
+  QVERIFY(!suggestions.isEmpty());
+  QVERIFY(suggestions.size() <= 5);
+  QCOMPARE(QSet<QString>(suggestions.begin(), suggestions.end()).size(), suggestions.size());
+  for (const QString& s : suggestions) QVERIFY(!s.isEmpty());
+  // IGrid as the run built it: zeros blank except the right-hand side, the
+  // descriptions twice as wide.
+  const Table& ig = f.ws().IGrid;
+  QAbstractItemModel* igrid = ia.IGrid()->model();
+  QCOMPARE(igrid->rowCount(), ig.RowCount() - 1);
+  QCOMPARE(ia.IGrid()->columnWidth(1), 2 * ia.IGrid()->horizontalHeader()->defaultSectionSize());
+  for (int r = 1; r < ig.RowCount(); ++r) {
+    for (int c = 2; c < ig.ColCount(); ++c) {
+      const QString shown = igrid->index(r - 1, c).data().toString();
+      if (ig.Cell(c, r) == "0") {
+        QCOMPARE(shown.isEmpty(), c != ig.ColCount() - 1);
+      } else {
+        QCOMPARE(shown.toStdString(), ig.Cell(c, r));
+      }
+    }
+  }
+  // No suggestion that keeps every constraint: nothing to accept.
+  if (!suggestions.contains("No need to drop restrictions")) {
+    QVERIFY(f.port.confirmations.empty());
+  }
+
+  // On consistent data the first suggestion keeps every constraint; closing the window
+  // offers its parameters, and accepting re-runs the results under them.
+  WindowFixture g;
+  MainWindow& v = *g.window;
+  QVERIFY(g.OpenExample());
+  QVERIFY(g.Choose("CalcRangeItem"));
+  v.show();
+  QStringList kept;
+  g.on_modal = [&](QDialog& dialog) {
+    if (&dialog != v.IAForm()) return int(QDialog::Rejected);
+    QTest::mouseClick(v.IAForm()->BSuggest(), Qt::LeftButton);
+    QAbstractItemModel* model = v.IAForm()->StringGrid1()->model();
+    for (int r = 0; r < model->rowCount(); ++r) kept << model->index(r, 2).data().toString();
+    return int(QDialog::Rejected);
+  };
+  g.port.confirm_answers = {true};
+  v.InconsistencyClick();
+  v.Refresh();
+  QCOMPARE(kept, QStringList({"No need to drop restrictions"}));
+  QCOMPARE(g.port.confirmations, std::vector<std::string>{"A new solution was found: accept it?"});
+  const std::vector<double>& accepted = v.IAForm()->Form().kept_solution;
+  QCOMPARE(int(accepted.size()), 7);
+  QCOMPARE(g.ws().InferredSolution, accepted);
+  QCOMPARE(Text(v, GridId::kDGrid, 1, 2).toStdString(), FormatGeneral(accepted[1]));
+  QVERIFY(g.ws().RangesValid);
+  QVERIFY(g.ws().ResultsAvailable);
+  QVERIFY(!g.ws().UseAcceptedSolution);
+  // Every action's inferred category lies in its range under the accepted vector.
+  for (int a = 1; a <= g.ws().ActionsCount; ++a) {
+    QVERIFY(g.ws().WorstCategory[a] <= g.ws().InferredCategory[a]);
+    QVERIFY(g.ws().InferredCategory[a] <= g.ws().BestCategory[a]);
+  }
+
+  // "Help" opens its page.
+  QTest::mouseClick(ia.BHelp(), Qt::LeftButton);
+  QVERIFY(!f.port.help_pages.empty());
+  QVERIFY(QString::fromStdString(f.port.help_pages.back()).endsWith("inconsistency.htm"));
 }
 
 void ResultsTest::volumeWindowRunsTheSimulation() {

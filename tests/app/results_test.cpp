@@ -1,3 +1,4 @@
+#include <QAbstractItemModelTester>
 #include <QBrush>
 #include <QFile>
 #include <QHeaderView>
@@ -254,6 +255,12 @@ void ResultsTest::inconsistencyWindowSuggestsAndAccepts() {
   w.move(40, 60);
   w.show();
   InconsistencyWindow& ia = *w.IAForm();
+  // The windows exist from the start, created in this order.
+  const QList<QDialog*> dialogs = w.findChildren<QDialog*>(QString(), Qt::FindDirectChildrenOnly);
+  QVERIFY(dialogs.size() >= 3);
+  QCOMPARE(dialogs[0], static_cast<QDialog*>(w.NewForm()));
+  QCOMPARE(dialogs[1], static_cast<QDialog*>(&ia));
+  QCOMPARE(dialogs[2], static_cast<QDialog*>(w.VolumeForm()));
   QCOMPARE(ia.windowTitle(), QString("Inconsistency analysis"));
   QCOMPARE(ia.UpDownMaxS()->minimum(), 3);
   QCOMPARE(ia.UpDownMaxS()->maximum(), 30);
@@ -261,6 +268,12 @@ void ResultsTest::inconsistencyWindowSuggestsAndAccepts() {
   QCOMPARE(ia.BSuggest()->text(), QString("Suggest"));
   QCOMPARE(ia.BHelp()->text(), QString("Help"));
 
+  // Both tables are models over the core's tables; they stay valid through the resets
+  // of every opening and every "Suggest".
+  QAbstractItemModelTester igrid_tester(ia.IGrid()->model(),
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
+  QAbstractItemModelTester suggestions_tester(
+      ia.StringGrid1()->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
   QRect placed;
   bool hidden_before_suggest = false;
   QStringList suggestions;

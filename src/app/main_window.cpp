@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPalette>
 #include <QPrinter>
 #include <QProgressBar>
 #include <QPushButton>
@@ -136,6 +137,15 @@ MainWindow::MainWindow(UserPort& port, std::string help_folder, QWidget* parent)
   };
   volume_window_ = new VolumeWindow(ws_, *port_, this);
   volume_window_->request_cancel = [this] { port_->RequestCancel(); };
+  // The solver's trace window: its sink discards everything, so it is never shown.
+  auto* trace = new QWidget(this, Qt::Window);
+  trace->setObjectName("fernform");
+  trace->setWindowTitle("Color=0");
+  QPalette white = trace->palette();
+  white.setColor(QPalette::WindowText, Qt::white);
+  white.setColor(QPalette::Text, Qt::white);
+  trace->setPalette(white);
+  trace->hide();
   resize(640, 471);
   if (const QScreen* screen = QApplication::primaryScreen()) {
     const QRect area = screen->availableGeometry();

@@ -261,6 +261,11 @@ void ResultsTest::inconsistencyWindowSuggestsAndAccepts() {
   QCOMPARE(dialogs[0], static_cast<QDialog*>(w.NewForm()));
   QCOMPARE(dialogs[1], static_cast<QDialog*>(&ia));
   QCOMPARE(dialogs[2], static_cast<QDialog*>(w.VolumeForm()));
+  const QList<QWidget*> windows = w.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
+  auto* trace = w.findChild<QWidget*>("fernform");
+  QVERIFY(trace != nullptr && !trace->isVisible());
+  QCOMPARE(trace->windowTitle(), QString("Color=0"));
+  QVERIFY(windows.indexOf(trace) > windows.indexOf(w.VolumeForm()));
   QCOMPARE(ia.windowTitle(), QString("Inconsistency analysis"));
   QCOMPARE(ia.UpDownMaxS()->minimum(), 3);
   QCOMPARE(ia.UpDownMaxS()->maximum(), 30);

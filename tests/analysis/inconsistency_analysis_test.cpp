@@ -63,6 +63,10 @@ TEST_F(InconsistencyAnalysisTest, DropProgramRowsNormalisationAndCuts) {
   EXPECT_EQ(with_cut.b[5], 1);
   EXPECT_EQ(with_cut.Sense(5), '<');
 
+  BHelpClick(port_, "/no-such-folder/Manual/");
+  EXPECT_EQ(port_.Errors(), Texts{"Cannot open help file /no-such-folder/Manual/inconsistency.htm. "
+                                  "Please check its existance and properties."});
+
   form_.SetMaxSuggestions(1);
   EXPECT_EQ(form_.max_suggestions, 3);
   form_.SetMaxSuggestions(40);

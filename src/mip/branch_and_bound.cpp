@@ -221,6 +221,9 @@ bool Search::PrepareIntegerBounds() {
   for (int32_t p = 1; p <= e_.column_count; ++p) {
     LpColumn& column = e_.Column(p);
     column.upper = std::min(column.upper, kUpperCap);
+    // A range such as [2.1, 2.3] holds no whole number: the rounded bounds cross, which
+    // the simplex would not notice, so the program has no integer solution.
+    if (column.is_integer && column.lower > column.upper) return false;
   }
   if (moved) {
     LpBasicValues(e_);

@@ -166,6 +166,23 @@ TEST_F(SearchTest, IntegerBoundsAreMadeIntegralAndDefaultToThreeHundredThousand)
   EXPECT_EQ(SolverObjective(), 300000 - 3);
 }
 
+TEST_F(SearchTest, IntegerRangeWithoutAWholeNumberIsInfeasible) {
+  DenseProgram p(2, 1);
+  p.type = {'C', 'I'};
+  p.lower = {0, 2.1};
+  p.upper = {5, 2.3};
+  p.c = {1, 1};
+  p.a[0] = {1, 1};
+  p.b[0] = 10;
+  ASSERT_TRUE(testing::LoadIntoSolver(p));
+  EXPECT_EQ(SolverSolve(), 3);
+  p.upper[1] = 3.3;  // 3 now lies inside
+  ASSERT_TRUE(testing::LoadIntoSolver(p));
+  ASSERT_EQ(SolverSolve(), 0);
+  EXPECT_EQ(SolverValue(2), 3);
+  EXPECT_EQ(SolverObjective(), 8);
+}
+
 TEST_F(SearchTest, IntegerColumnWithoutABoundIsNotSearched) {
   DenseProgram p(2, 1);
   p.type = {'I', 'C'};

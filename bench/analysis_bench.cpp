@@ -18,29 +18,12 @@
 namespace vido {
 namespace {
 
-class CountingPort : public UserPort {
+class CountingPort : public SilentUserPort {
  public:
   int progress_updates = 0;
   int messages = 0;
   void ShowMessage(MessageKind, const std::string&) override { ++messages; }
-  bool Confirm(const std::string&) override { return false; }
-  bool EngineMessage(const std::string&) override { return true; }
-  std::optional<std::string> QueryText(const std::string&, const std::string&,
-                                       const std::string&) override {
-    return std::nullopt;
-  }
-  std::optional<std::string> AskOpenFileName(const FileDialogRequest&) override {
-    return std::nullopt;
-  }
-  std::optional<std::string> AskSaveFileName(const FileDialogRequest&) override {
-    return std::nullopt;
-  }
-  void SetBusy(bool) override {}
-  void ShowProgress(int) override {}
   void SetProgress(int) override { ++progress_updates; }
-  void HideProgress() override {}
-  bool PumpEvents() override { return false; }
-  bool OpenHelpPage(const std::string&) override { return false; }
 };
 
 // Profiles spread evenly, thresholds q 1, p 3 and a veto at 25 on every criterion;

@@ -14,29 +14,6 @@
 namespace vido {
 namespace {
 
-class QuietPort : public UserPort {
- public:
-  void ShowMessage(MessageKind, const std::string&) override {}
-  bool Confirm(const std::string&) override { return false; }
-  bool EngineMessage(const std::string&) override { return true; }
-  std::optional<std::string> QueryText(const std::string&, const std::string&,
-                                       const std::string&) override {
-    return std::nullopt;
-  }
-  std::optional<std::string> AskOpenFileName(const FileDialogRequest&) override {
-    return std::nullopt;
-  }
-  std::optional<std::string> AskSaveFileName(const FileDialogRequest&) override {
-    return std::nullopt;
-  }
-  void SetBusy(bool) override {}
-  void ShowProgress(int) override {}
-  void SetProgress(int) override {}
-  void HideProgress() override {}
-  bool PumpEvents() override { return false; }
-  bool OpenHelpPage(const std::string&) override { return false; }
-};
-
 constexpr int kCriteria = 12;
 constexpr int kCategories = 3;
 constexpr int kActions = 2000;
@@ -81,7 +58,7 @@ Workspace BenchProblem() {
 
 void BM_VolumeFullRun(benchmark::State& state) {
   Workspace ws = BenchProblem();
-  QuietPort port;
+  SilentUserPort port;
   BuildExampleConstraints(ws, port);
   VolumeRegion region = ReadVolumeRegion(ws);
   EliminateEqualities(region);

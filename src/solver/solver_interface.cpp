@@ -16,30 +16,6 @@ namespace vido {
 
 namespace {
 
-// Stands in for a missing port: every message is dropped, nothing is ever cancelled.
-class SilentPort : public UserPort {
- public:
-  void ShowMessage(MessageKind, const std::string&) override {}
-  bool Confirm(const std::string&) override { return false; }
-  bool EngineMessage(const std::string&) override { return true; }
-  std::optional<std::string> QueryText(const std::string&, const std::string&,
-                                       const std::string&) override {
-    return std::nullopt;
-  }
-  std::optional<std::string> AskOpenFileName(const FileDialogRequest&) override {
-    return std::nullopt;
-  }
-  std::optional<std::string> AskSaveFileName(const FileDialogRequest&) override {
-    return std::nullopt;
-  }
-  void SetBusy(bool) override {}
-  void ShowProgress(int) override {}
-  void SetProgress(int) override {}
-  void HideProgress() override {}
-  bool PumpEvents() override { return false; }
-  bool OpenHelpPage(const std::string&) override { return false; }
-};
-
 // The interface's one problem: dense arrays indexed from 1 (index 0 unused).
 struct DenseProblem {
   bool created = false;
@@ -69,7 +45,7 @@ UserPort*& Port() {
 }
 
 UserPort& PortInUse() {
-  static SilentPort silent;
+  static SilentUserPort silent;
   return Port() != nullptr ? *Port() : silent;
 }
 

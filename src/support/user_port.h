@@ -54,6 +54,31 @@ class UserPort {
   void Information(const std::string& text) { ShowMessage(MessageKind::kInformation, text); }
 };
 
+// A port nobody sits at: every message is dropped, questions are answered No,
+// dialogs are cancelled and nothing is ever cancelled by the user.
+class SilentUserPort : public UserPort {
+ public:
+  void ShowMessage(MessageKind, const std::string&) override {}
+  bool Confirm(const std::string&) override { return false; }
+  bool EngineMessage(const std::string&) override { return true; }
+  std::optional<std::string> QueryText(const std::string&, const std::string&,
+                                       const std::string&) override {
+    return std::nullopt;
+  }
+  std::optional<std::string> AskOpenFileName(const FileDialogRequest&) override {
+    return std::nullopt;
+  }
+  std::optional<std::string> AskSaveFileName(const FileDialogRequest&) override {
+    return std::nullopt;
+  }
+  void SetBusy(bool) override {}
+  void ShowProgress(int) override {}
+  void SetProgress(int) override {}
+  void HideProgress() override {}
+  bool PumpEvents() override { return false; }
+  bool OpenHelpPage(const std::string&) override { return false; }
+};
+
 // Keeps the busy cursor shown for the lifetime of a command, whatever way it ends.
 class BusyCursor {
  public:

@@ -83,6 +83,7 @@ struct LpColumn {
   int8_t status = kAtLower;
   int8_t kind = kStructural;
   bool threshold = true;  // counts in the threshold statistics of the candidate scan
+  bool parked = false;    // left out of the scans until the basis is feasible again
   int32_t work = -1;      // scratch index of a basic column during a factorisation
 
   int32_t EntryCount() const { return static_cast<int32_t>(entries.size()); }
@@ -191,9 +192,11 @@ struct LpIterationState {
   int32_t restart_count = 0;
   double penalty = 1e10;        // phase-1 penalty
   double leaving_limit = 0;     // bound the leaving variable goes to (ratio test)
+  int8_t leaving_status = -1;   // and the status it leaves with
   int32_t accepted_pivots = 0;  // since the threshold flags were last reset
   bool rejections_happened = false;
   int32_t candidates_shown_at = -1000;  // iteration of the last candidate-count display
+  int32_t parked_count = 0;             // columns parked for an unbounded step while infeasible
 };
 
 struct LpFlags {

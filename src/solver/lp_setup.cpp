@@ -21,6 +21,17 @@ void CheckBounds(LpEngine& engine) {
   bool infeasible = false;
   for (int32_t p = 1; p <= engine.column_count; ++p) {
     LpColumn& column = engine.Column(p);
+    // A continuous column bounded on neither side ("MI" then "UP" 1e21, or the interface's
+    // -1e21 lower bound with the default upper one) is a free column: it starts at the
+    // artificial lower bound 0 and may go anywhere. Integer columns keep their bounds and
+    // are refused by the search.
+    if (column.kind == kStructural && !column.is_integer && column.lower < -kInfinite &&
+        column.upper > kInfinite) {
+      column.kind = kFreeStructural;
+      column.lower = 0;
+      column.upper = kNoBound;
+      engine.flags.has_free_columns = true;
+    }
     if (column.upper + kZeroTolerance >= column.lower) {
       column.lower = std::min(column.lower, column.upper);
     } else {

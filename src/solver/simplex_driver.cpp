@@ -43,18 +43,38 @@ void Pump(LpEngine& engine) {
   }
 }
 
-// Widens the artificial lower bound of every non-basic free column at its lower bound
-// whose reduced cost is positive; true when any was widened.
-bool WidenFreeColumns(LpEngine& engine) {
-  bool widened = false;
+// A non-basic free column sits at an artificial bound; one whose reduced cost is positive
+// would gain by moving the other way. It is turned around: the bound it sits at becomes
+// its other bound and the side it could not go to is opened (no bound there), so the
+// next scan finds it attractive and the ratio test finds the limit of the move, or
+// that there is none. (Moving the artificial bound by steps instead can never show that
+// the column runs off without end.) True when any column was turned.
+bool TurnFreeColumns(LpEngine& engine) {
+  bool turned = false;
   for (int32_t p = engine.row_count + 1; p <= engine.column_count; ++p) {
     LpColumn& column = engine.Column(p);
-    if (column.kind != kFreeStructural || column.status != kAtLower) continue;
+    if (column.kind != kFreeStructural) continue;
     if (LpReducedCost(engine, p) <= kZeroTolerance) continue;
-    column.lower = column.lower == 0 ? -100 : -100 * std::fabs(column.lower);
-    widened = true;
+    if (column.status == kAtUpper) {
+      column.lower = column.upper;
+      column.upper = kNoBound;
+      column.status = kAtLower;
+    } else {
+      column.upper = column.lower;
+      column.lower = -kNoBound;
+      column.status = kAtUpper;
+    }
+    turned = true;
   }
-  return widened;
+  return turned;
+}
+
+// Puts back into the scans the columns parked for an unbounded step found while the
+// basis was infeasible.
+void UnparkColumns(LpEngine& engine) {
+  if (engine.iter.parked_count == 0) return;
+  for (int32_t p = 1; p <= engine.column_count; ++p) engine.Column(p).parked = false;
+  engine.iter.parked_count = 0;
 }
 
 // The final report; the status lines only outside quiet mode.
@@ -146,18 +166,28 @@ void LpSimplex(LpEngine& engine, bool write_back) {
   it.accepted_pivots = 0;
   it.rejections_happened = false;
   flags.limit_reached = false;
+  it.parked_count = 1;  // whatever an earlier run left parked
+  UnparkColumns(engine);
 
   while (true) {  // passes
+    if (it.n_inf == 0) UnparkColumns(engine);
     it.rejected.clear();
     int32_t p = m + 1;
     bool improved = false;
     bool stop = false;  // go to the report
+    bool turned = false;
     while (p <= engine.column_count) {
       const int32_t next = LpScanCandidates(engine, p);
       const int32_t count = it.candidate_count;
       const double best = count > 0 ? engine.Column(m + 1).reduced_cost : 0.0;
       if (p == m + 1 && count < it.candidate_limit && best > kInfeasibleStop && it.n_inf > 0 &&
           flags.perturbation_mode == 0) {
+        // A free column held at its artificial bound may still mend the rows by going
+        // the other way: turn it first, and stop only when no free column can move.
+        if (flags.has_free_columns && TurnFreeColumns(engine)) {
+          turned = true;
+          break;
+        }
         stop = true;
         break;
       }
@@ -168,6 +198,11 @@ void LpSimplex(LpEngine& engine, bool write_back) {
         if (d < settings.dj_min && d < kThresholdFactor * it.threshold) {
           LpTransformColumn(engine, h);
           LpRatioTest(engine, h);
+          if (it.step_code == kUnboundedStep && !flags.unbounded) {
+            column.parked = true;
+            ++it.parked_count;
+            continue;
+          }
           ++it.iteration_count;
           if (it.iteration_count > settings.max_iter || LpElapsed(engine) > settings.max_time) {
             flags.limit_reached = true;
@@ -204,6 +239,7 @@ void LpSimplex(LpEngine& engine, bool write_back) {
       }
       p = next;
     }
+    if (turned) continue;
 
     if (!stop) {
       // Stall detection: no progress for more than 30 iterations, three times over.
@@ -244,6 +280,10 @@ void LpSimplex(LpEngine& engine, bool write_back) {
 
     if (!stop && (!improved || flags.unfinished)) {
       if (flags.unfinished) return;
+      if (it.parked_count > 0 && it.n_inf == 0) {
+        UnparkColumns(engine);
+        continue;
+      }
       if (!it.rejected.empty()) {
         // Every candidate was rejected for a small pivot: take the largest of them.
         int32_t best_position = 0;
@@ -282,7 +322,7 @@ void LpSimplex(LpEngine& engine, bool write_back) {
         continue;
       } else if (engine.factor.etas_since_inversion < 2 ||
                  (it.n_inf == 0 && engine.factor.smallest_pivot >= kSmallPivot)) {
-        if (flags.has_free_columns && WidenFreeColumns(engine)) {
+        if (flags.has_free_columns && TurnFreeColumns(engine)) {
           LpBasicValues(engine);
           continue;
         }
@@ -299,6 +339,7 @@ void LpSimplex(LpEngine& engine, bool write_back) {
     }
     if (stop) break;
   }
+  UnparkColumns(engine);
   Report(engine, write_back);
 }
 

@@ -126,7 +126,7 @@ int32_t LpScanCandidates(LpEngine& engine, int32_t start) {
   int32_t i = start;
   for (; i <= engine.column_count && count < it.candidate_limit; ++i) {
     const LpColumn& column = engine.Column(i);
-    if (IsFixed(column)) continue;
+    if (IsFixed(column) || column.parked) continue;
     const double d = LpReducedCost(engine, i);
     if (column.threshold) it.most_negative_dj = std::min(it.most_negative_dj, d);
     if (d < dj_min) {
@@ -186,6 +186,9 @@ void LpRatioTest(LpEngine& engine, int32_t entering) {
     if (basic.kind >= kLogicalOfN) continue;
     const bool decreasing = direction * a > 0;
     const double limit = MoveLimit(basic, decreasing);
+    // A missing bound sets no limit: measured against 1e21 it would stop a step of a
+    // column with |alpha| > 10 short of 1e20, a huge but finite move.
+    if (std::fabs(limit) > kInfinite) continue;
     const double t = std::fabs((xB[i] - limit) * direction / a);
     bool choose = false;
     if (std::fabs(t - theta) < kZeroTolerance) {
@@ -198,13 +201,46 @@ void LpRatioTest(LpEngine& engine, int32_t entering) {
       r = i;
       it.step_code = decreasing ? kLeaveToLower : kLeaveToUpper;
       it.leaving_limit = limit;
+      it.leaving_status = decreasing || basic.upper > kInfinite ? kAtLower : kAtUpper;
       best_alpha = std::fabs(a);
+    }
+  }
+  const bool towards_no_bound =
+      (direction < 0 && column.lower < -kInfinite) || (direction > 0 && column.upper > kInfinite);
+  if (theta > kInfinite && towards_no_bound && it.n_inf > 0) {
+    // An infeasible basic variable passing through its violated bound towards a missing
+    // far bound sets no limit above. Such a step is not endless: it stops where the first
+    // of them becomes feasible, for beyond that the step may no longer pay.
+    for (int32_t i : it.infeasible) {
+      const double a = alpha[i];
+      if (std::fabs(a) <= kZeroTolerance) continue;
+      const LpColumn& basic = engine.Column(i);
+      const bool decreasing = direction * a > 0;
+      if (decreasing != (basic.status == kAtUpper)) continue;
+      const double limit = decreasing ? basic.upper : basic.lower;
+      const double t = std::fabs((xB[i] - limit) / a);
+      if (t < theta - kZeroTolerance ||
+          (std::fabs(t - theta) < kZeroTolerance && std::fabs(a) > best_alpha)) {
+        theta = t;
+        r = i;
+        it.step_code = decreasing ? kLeaveToLower : kLeaveToUpper;
+        it.leaving_limit = limit;
+        it.leaving_status = decreasing ? kAtUpper : kAtLower;
+        best_alpha = std::fabs(a);
+      }
     }
   }
   it.leaving = r;
   it.theta = theta;
-  if (theta > kInfinite && ((direction < 0 && column.lower < -kInfinite) ||
-                            (direction > 0 && column.upper > kInfinite))) {
+  if (theta > kInfinite && towards_no_bound) {
+    if (it.n_inf > 0) {
+      // While the basis is infeasible an endless step that mends nothing proves nothing:
+      // the program may have no feasible point at all. The driver parks the column until
+      // the basis is feasible.
+      it.step_code = kUnboundedStep;
+      it.pivot_magnitude = 0;
+      return;
+    }
     it.pivot_magnitude = 1;
     const std::string message = "VARIABLE " + column.name + " is unbounded !";
     if (engine.flags.non_interactive || engine.port == nullptr) {
@@ -235,7 +271,7 @@ void LpPivot(LpEngine& engine, int32_t entering) {
     ++engine.factor.etas_since_inversion;
     LpColumn& leaving = engine.Column(r);
     const double limit = it.leaving_limit;
-    leaving.status = (code == kLeaveToLower || leaving.upper > kInfinite) ? kAtLower : kAtUpper;
+    leaving.status = it.leaving_status;
     // xB_r becomes the entering variable's step theta = (xB_r - limit) / alpha_r (none
     // when the leaving variable is already at its limit), then its bound is added.
     const double delta = xB[r] - limit;
@@ -292,7 +328,9 @@ void LpPivot(LpEngine& engine, int32_t entering) {
 }
 
 // xB = b - sum of the non-basic columns at their bounds (a free column at its lower
-// bound, -1e21 lower bounds replaced by 0, an upper bound above 1e10 not used), FTRAN.
+// bound, an upper bound above 1e10 not used), FTRAN. A column with no lower bound but a
+// finite upper bound sits at its upper bound: replacing the missing lower bound by 0
+// would add x >= 0 to the program and cut off optima below 0.
 void LpBasicValues(LpEngine& engine) {
   const int32_t m = engine.row_count;
   std::vector<double>& xB = engine.xB;
@@ -301,8 +339,10 @@ void LpBasicValues(LpEngine& engine) {
   for (int32_t p = m + 1; p <= engine.column_count; ++p) {
     LpColumn& column = engine.Column(p);
     if (column.kind == kFreeStructural) column.status = kAtLower;
-    if (column.lower == -kNoBound) column.lower = 0;
     if (column.status == kAtUpper && column.upper > 1e10) column.status = kAtLower;
+    if (column.status == kAtLower && column.lower < -1e10 && column.upper <= kInfinite) {
+      column.status = kAtUpper;
+    }
     const double value = column.status == kAtUpper ? column.upper : column.lower;
     if (value == 0) continue;
     for (const LpEntry& entry : column.entries) xB[entry.row] -= value * entry.value;

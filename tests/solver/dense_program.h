@@ -143,6 +143,7 @@ struct RandomShape {
   double unit_share = 0.2;      // coefficients exactly +-1
   double open_share = 0.1;      // columns without an upper bound
   double wide_share = 0.1;      // columns with bounds beyond [0, 1]
+  double no_lower_share = 0;    // columns whose lower bound is -1e21 (none)
   double zero_rhs_share = 0.3;  // rows with b = 0 (degenerate vertices)
   double equal_share = 0.15;    // '=' rows
   double greater_share = 0.3;   // '>' rows
@@ -174,6 +175,7 @@ inline DenseProgram RandomProgram(std::mt19937_64& rng, const RandomShape& shape
       p.lower[j] = u(rng) < 0.5 ? 0 : -std::round(u(rng) * 10);
       p.upper[j] = std::round(u(rng) * 1024) + 1;
     }
+    if (shape.no_lower_share > 0 && u(rng) < shape.no_lower_share) p.lower[j] = -1e21;
   }
   for (int i = 0; i < p.m; ++i) {
     for (int j = 0; j < p.n; ++j) p.a[i][j] = RandomCoefficient(rng, shape);
@@ -193,8 +195,9 @@ inline DenseProgram RandomProgram(std::mt19937_64& rng, const RandomShape& shape
   if (u(rng) < shape.feasible_share) {
     std::vector<double> x0(p.n);
     for (int j = 0; j < p.n; ++j) {
-      const double hi = p.upper[j] > 1e20 ? p.lower[j] + 2 : p.upper[j];
-      x0[j] = p.lower[j] + u(rng) * (hi - p.lower[j]);
+      const double lo = p.lower[j] > -1e20 ? p.lower[j] : p.upper[j] > 1e20 ? -1 : p.upper[j] - 2;
+      const double hi = p.upper[j] > 1e20 ? lo + 2 : p.upper[j];
+      x0[j] = lo + u(rng) * (hi - lo);
     }
     if (shape.norm_row) {  // a point of the unit simplex (the weights of the analyses)
       double sum = 0;

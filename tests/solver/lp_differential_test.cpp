@@ -100,6 +100,23 @@ TEST_F(LpDifferential, InfeasibleAndUnboundedMixes) {
   RunSeries(4, 100 * scale_, shape);
 }
 
+// Columns without a lower bound, with a finite upper bound or none (free).
+TEST_F(LpDifferential, ColumnsWithoutALowerBound) {
+  RandomShape shape;
+  shape.no_lower_share = 0.3;
+  shape.open_share = 0.3;
+  RunSeries(8, 100 * scale_, shape);
+  EXPECT_GT(counts_[0], 20 * scale_);
+  shape.min_rows = 40;
+  shape.max_rows = 120;
+  shape.min_columns = 5;
+  shape.max_columns = 30;
+  shape.feasible_share = 0.8;
+  const int optimal_before = counts_[0];
+  RunSeries(9, 10 * scale_, shape);
+  EXPECT_GT(counts_[0] - optimal_before, 3 * scale_);
+}
+
 TEST_F(LpDifferential, ManyRows) {
   RandomShape shape;
   shape.min_rows = 100;

@@ -200,6 +200,105 @@ TEST_F(SolverInterfaceTest, NegativeLowerBoundsAndFixedColumns) {
   EXPECT_NEAR(SolverObjective(), 3.5, 1e-9);
 }
 
+TEST_F(SolverInterfaceTest, ColumnsWithoutALowerBound) {
+  // max -x, -x <= 3, x in [-1e21, 1]: x = -3 (a missing lower bound is not 0).
+  ASSERT_EQ(SolverInit(1, 1), 0);
+  SolverSetObjective(1, -1);
+  SolverSetCoefficient(1, 1, -1);
+  SolverSetRhs(1, 3);
+  SolverSetLowerBound(1, -1e21);
+  SolverSetUpperBound(1, 1);
+  EXPECT_EQ(SolverSolve(), 0);
+  EXPECT_NEAR(SolverValue(1), -3, 1e-9);
+  EXPECT_NEAR(SolverObjective(), 3, 1e-9);
+
+  // Maximising x leaves it at its upper bound, which the row allows.
+  SolverSetObjective(1, 1);
+  EXPECT_EQ(SolverSolve(), 0);
+  EXPECT_NEAR(SolverValue(1), 1, 1e-9);
+
+  // Bounded on neither side the column is free: max -x, -x <= 2 gives x = -2.
+  SolverSetObjective(1, -1);
+  SolverSetUpperBound(1, 1e21);
+  SolverSetRhs(1, 2);
+  EXPECT_EQ(SolverSolve(), 0);
+  EXPECT_NEAR(SolverValue(1), -2, 1e-9);
+  EXPECT_NEAR(SolverObjective(), 2, 1e-9);
+
+  // Nothing stops x going down: unbounded, free or not, in the row or in none.
+  SolverSetCoefficient(1, 1, 1);
+  EXPECT_EQ(SolverSolve(), 2);
+  SolverSetUpperBound(1, 4);
+  EXPECT_EQ(SolverSolve(), 2);
+  SolverSetCoefficient(1, 1, 0);
+  EXPECT_EQ(SolverSolve(), 2);
+  SolverSetUpperBound(1, 1e21);
+  EXPECT_EQ(SolverSolve(), 2);
+}
+
+TEST_F(SolverInterfaceTest, UnboundedStepsWhileInfeasibleDecideNothing) {
+  // x3 is free, in no row, with a positive cost: the program is unbounded as soon as it
+  // is feasible (at 0 it is). x2 and x7 start at their upper bounds, where row 3 does not
+  // hold, and x3 offers its endless step before the basis is feasible.
+  const double c[] = {-0.8494, -1, 0.1144, 1};
+  const double lower[] = {0, -1e21, -1e21, -1e21};
+  const double upper[] = {1, 1, 1e21, 828};
+  ASSERT_EQ(SolverInit(4, 3), 0);
+  for (int j = 1; j <= 4; ++j) {
+    SolverSetObjective(j, c[j - 1]);
+    SolverSetLowerBound(j, lower[j - 1]);
+    SolverSetUpperBound(j, upper[j - 1]);
+  }
+  SolverSetCoefficient(1, 2, 0.4046);
+  SolverSetRhs(1, 0.394);
+  SolverSetCoefficient(2, 1, -0.9571);
+  SolverSetCoefficient(2, 2, -0.9361);
+  SolverSetCoefficient(2, 4, -0.0765);
+  SolverSetCoefficient(3, 2, 0.1885);
+  SolverSetCoefficient(3, 4, 0.8962);
+  EXPECT_EQ(SolverSolve(), 2);
+
+  // Row 3 made impossible (x7 >= 1000 is beyond its upper bound): infeasible, not unbounded.
+  SolverSetCoefficient(3, 2, 0);
+  SolverSetRowSense(3, '>');
+  SolverSetRhs(3, 1000 * 0.8962);
+  EXPECT_EQ(SolverSolve(), 3);
+
+  // With row 3 back to x7 >= 0 and x3 bounded the optimum is found: x1 = 1, x3 = 7,
+  // x7 = 828 and x2 as low as row 2 lets it go.
+  SolverSetRhs(3, 0);
+  SolverSetUpperBound(3, 7);
+  EXPECT_EQ(SolverSolve(), 0);
+  const double x2 = -(0.0765 * 828 + 0.9571) / 0.9361;
+  EXPECT_NEAR(SolverValue(2), x2, 1e-9);
+  EXPECT_NEAR(SolverObjective(), -0.8494 - x2 + 0.1144 * 7 + 828, 1e-9);
+}
+
+TEST_F(SolverInterfaceTest, NegativeColumnsInABiggerProgram) {
+  // min x1 + x2 + x3 (as max of the negation) with x1 + x2 >= -4, x2 + x3 >= -5 written as
+  // -x1 - x2 <= 4, -x2 - x3 <= 5; x1, x3 in [-1e21, 0], x2 in [-1, 0]: the sum is
+  // -9 - x2, least at x2 = 0 with x1 = -4, x3 = -5.
+  ASSERT_EQ(SolverInit(3, 2), 0);
+  for (int j = 1; j <= 3; ++j) {
+    SolverSetObjective(j, -1);
+    SolverSetUpperBound(j, 0);
+  }
+  SolverSetLowerBound(1, -1e21);
+  SolverSetLowerBound(2, -1);
+  SolverSetLowerBound(3, -1e21);
+  SolverSetCoefficient(1, 1, -1);
+  SolverSetCoefficient(1, 2, -1);
+  SolverSetCoefficient(2, 2, -1);
+  SolverSetCoefficient(2, 3, -1);
+  SolverSetRhs(1, 4);
+  SolverSetRhs(2, 5);
+  EXPECT_EQ(SolverSolve(), 0);
+  EXPECT_NEAR(SolverObjective(), 9, 1e-9);
+  EXPECT_NEAR(SolverValue(1), -4, 1e-9);
+  EXPECT_NEAR(SolverValue(2), 0, 1e-9);
+  EXPECT_NEAR(SolverValue(3), -5, 1e-9);
+}
+
 TEST_F(SolverInterfaceTest, IterationLimitStopsTheSolveAndItsStatusFollowsTheCounts) {
   // Infeasible at the slack basis (x1 + x2 >= 1): one pivot cannot finish, and the
   // status follows the infeasibility count at that moment.

@@ -28,6 +28,7 @@ constexpr int32_t kLogInterval = 10000;
 constexpr int32_t kRestartInits = 20;
 constexpr int32_t kRestartNodes = 3000;
 constexpr int32_t kSelectionCycle = 100;
+constexpr double kTightFeasibleSum = 1e-9;
 
 // The driver's verdict "infeasible" is confirmed from freshly computed basic values
 // before a node is cut for it. A basic variable within the feasibility sum but a hair
@@ -78,8 +79,9 @@ class Search {
   bool SolveChild(int32_t index, bool last);
   void KeepBestChild(int32_t base_index, bool& reapply);
   void ReapplyTop();
-  void RecordIntegerSolution();
+  bool RecordIntegerSolution();
   bool PolishIntegerSolution();
+  bool SettleIntegralNode();
   void Prune();
   void ClearTree();
   void SelectNode();
@@ -309,10 +311,11 @@ bool Search::Dive() {
     const double prior_objective = Objective();
     const int32_t prior_depth = Depth();
     int32_t fractional = 0;
-    const int32_t pushed = ChooseAndBranch(e_, store_, path_, fractional, &tolerance_);
+    int32_t pushed = ChooseAndBranch(e_, store_, path_, fractional, &tolerance_);
     if (pushed == 0) {
-      RecordIntegerSolution();
-      return true;
+      if (SettleIntegralNode()) return true;
+      pushed = ChooseAndBranch(e_, store_, path_, fractional, &tolerance_);
+      if (pushed == 0) return true;
     }
     base_index_ = prior_depth;
     s_.BaseObjective = base_index_ > 0 ? path_[base_index_ - 1].objective : Objective();
@@ -389,7 +392,9 @@ bool Search::SolveChild(int32_t index, bool last) {
   node.objective = infeasible ? WorstValue() : Objective();
   // A solve cut short by a limit or a cancel tells nothing about the child.
   s_.NodeCut = interrupted || infeasible || Worse(e_, node.objective, CutOff());
-  if (!s_.NodeCut && AllIntegral()) RecordIntegerSolution();
+  if (!s_.NodeCut && AllIntegral() && !SettleIntegralNode()) {
+    node.objective = Objective();  // solved again, fractional: the child stays
+  }
   if (e_.settings.iteration_log != 0) e_.trace.current_line = prefix;
   if (!interrupted) {
     if (!infeasible && e_.settings.pse) {
@@ -534,10 +539,39 @@ bool Search::PolishIntegerSolution() {
   return solved;
 }
 
-void Search::RecordIntegerSolution() {
+// The relaxation is integral within the tolerances. True when the node is settled: its
+// solution recorded, or the node cut. When the rounded values admit no solution the
+// relaxation was integral only thanks to the feasibility sum (a basic binary fixed at 0
+// by the branching and 2.6e-8 above it, with coefficient 999 in its row, passes): the
+// node is solved again from the same basis with the tight sum. It is cut when that
+// finds it infeasible or no better than the cut-off, settled when the new solution is
+// integral, and otherwise (false) left, fractional, to be branched on. Cutting it at
+// once lost the optimum whenever the node held it.
+bool Search::SettleIntegralNode() {
+  BasisSnapshot node_basis;
+  SaveSnapshot(e_, node_basis);
+  const double objective = Objective();
+  if (RecordIntegerSolution()) return true;
+  Restore(node_basis, objective);
+  e_.iter.feasible_sum = kTightFeasibleSum;
+  LpBasicValues(e_);
+  NodeSolve();
+  e_.iter.feasible_sum = LpIterationState{}.feasible_sum;
+  s_.NodeCut = e_.flags.unfinished || e_.iter.n_inf > 0 || Worse(e_, Objective(), CutOff());
+  if (s_.NodeCut) return true;
+  if (AllIntegral()) {
+    if (!RecordIntegerSolution()) s_.NodeCut = true;
+    return true;
+  }
+  return false;
+}
+
+// True when the solution was recorded; false, with the node's bounds back but not its
+// basis, when the rounded values admit no solution.
+bool Search::RecordIntegerSolution() {
   if (!PolishIntegerSolution()) {
     s_.NodeCut = true;
-    return;
+    return false;
   }
   e_.trace.TraceField(IntegerSolutionField, "INT. SOL. FOUND");
   const double crit = e_.settings.integer_crit;
@@ -577,6 +611,7 @@ void Search::RecordIntegerSolution() {
   incumbent_ = std::move(by_slot);
   Prune();
   e_.trace.TraceLine("INTEGER SOLUTION FOUND");
+  return true;
 }
 
 void Search::Prune() {

@@ -180,7 +180,13 @@ struct LpIterationState {
   std::vector<int32_t> infeasible;  // positions of infeasible basic variables
   int32_t n_inf = 0;                // nINF
   double inf_sum = 0;               // INF
-  double objective = 0;             // -xB[m]
+  // INF below this counts as feasible. 1e-9 proved too tight: removing the right-hand-
+  // side perturbation at a degenerate optimum leaves violations of a few 1e-10 on many
+  // basic variables, which the composite phase 1 could not always drive out, and a
+  // feasible program was then reported infeasible. 1e-7 is the usual primal feasibility
+  // tolerance; the integer search tightens it where that is not enough.
+  double feasible_sum = 1e-7;
+  double objective = 0;  // -xB[m]
   int32_t candidate_count = 0;
   int32_t candidate_limit = 30000;
   double threshold = 0;  // acceptance threshold thr

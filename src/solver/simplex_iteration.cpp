@@ -13,11 +13,6 @@ namespace vido {
 
 namespace {
 
-// INF below this counts as feasible. 1e-9 proved too tight: removing the right-hand-side
-// perturbation at a degenerate optimum leaves violations of a few 1e-10 on many basic
-// variables, which the composite phase 1 could not always drive out, and a feasible
-// program was then reported infeasible. 1e-7 is the usual primal feasibility tolerance.
-constexpr double kFeasibleSum = 1e-7;
 constexpr double kProgress = 1e-9;
 constexpr double kForcedFree = -1e20;
 constexpr int32_t kCandidateDisplayGap = 20;
@@ -62,7 +57,7 @@ bool UpdateInfeasibilityList(LpEngine& engine) {
       changed = true;
     }
   }
-  if (it.inf_sum < kFeasibleSum) {
+  if (it.inf_sum < it.feasible_sum) {
     for (int32_t i : it.infeasible) engine.Column(i).status = kBasic;
     changed = changed || !it.infeasible.empty();
     it.infeasible.clear();
@@ -189,7 +184,9 @@ void LpRatioTest(LpEngine& engine, int32_t entering) {
     // A missing bound sets no limit: measured against 1e21 it would stop a step of a
     // column with |alpha| > 10 short of 1e20, a huge but finite move.
     if (std::fabs(limit) > kInfinite) continue;
-    const double t = std::fabs((xB[i] - limit) * direction / a);
+    // A variable a hair beyond its limit already (within the feasibility tolerance)
+    // blocks the step at once; the distance back to the limit is no step forward.
+    const double t = std::max(0.0, (xB[i] - limit) * direction / a);
     bool choose = false;
     if (std::fabs(t - theta) < kZeroTolerance) {
       choose = std::fabs(a) > best_alpha;
@@ -218,7 +215,7 @@ void LpRatioTest(LpEngine& engine, int32_t entering) {
       const bool decreasing = direction * a > 0;
       if (decreasing != (basic.status == kAtUpper)) continue;
       const double limit = decreasing ? basic.upper : basic.lower;
-      const double t = std::fabs((xB[i] - limit) / a);
+      const double t = std::max(0.0, (xB[i] - limit) * direction / a);
       if (t < theta - kZeroTolerance ||
           (std::fabs(t - theta) < kZeroTolerance && std::fabs(a) > best_alpha)) {
         theta = t;
@@ -273,9 +270,12 @@ void LpPivot(LpEngine& engine, int32_t entering) {
     const double limit = it.leaving_limit;
     leaving.status = it.leaving_status;
     // xB_r becomes the entering variable's step theta = (xB_r - limit) / alpha_r (none
-    // when the leaving variable is already at its limit), then its bound is added.
+    // when the leaving variable is already at its limit, nor when it is a hair beyond it:
+    // that step would go backwards, taking the entering variable off its bound and
+    // others off theirs), then its bound is added.
     const double delta = xB[r] - limit;
-    if (std::fabs(delta) < kZeroTolerance) {
+    const double direction = engine.Column(entering).status == kAtUpper ? -1.0 : 1.0;
+    if (std::fabs(delta) < kZeroTolerance || direction * delta / alpha[r] < 0) {
       xB[r] = 0;
     } else {
       theta = delta / alpha[r];
@@ -378,7 +378,7 @@ void LpInfeasibilities(LpEngine& engine) {
       basic.status = kBasic;
     }
   }
-  if (it.inf_sum < kFeasibleSum) {
+  if (it.inf_sum < it.feasible_sum) {
     for (int32_t i : it.infeasible) engine.Column(i).status = kBasic;
     it.infeasible.clear();
     it.inf_sum = 0;

@@ -349,6 +349,7 @@ void LpLinearSolve(LpEngine& engine) {
   engine.solve_start = start;
   if (engine.factor.inversion_count == 1 && !LpCrashBasis(engine)) return;
   engine.flags.unfinished = false;
+  engine.flags.numerical_trouble = false;
   LpSimplex(engine, true);
   engine.elapsed_time += NowSeconds() - start;
   engine.solve_start = NowSeconds();
@@ -356,6 +357,9 @@ void LpLinearSolve(LpEngine& engine) {
 }
 
 std::string LpLinearStatus(const LpEngine& engine) {
+  // A solve given up for numerical trouble proves neither optimality nor infeasibility:
+  // the caller must not take its basis for an answer.
+  if (engine.flags.numerical_trouble) return "UNFINISHED";
   if (engine.iter.n_inf >= 1) return "PROBLEM IS INFEASIBLE";
   if (engine.flags.unbounded) return "UNBOUNDED SOLUTION";
   return "OPTIMAL SOLUTION";

@@ -12,7 +12,8 @@ namespace vido {
 void LpSimplex(LpEngine& engine, bool write_back);
 // The linear solve of a freshly set-up model (crash basis on the first solve).
 void LpLinearSolve(LpEngine& engine);
-// "PROBLEM IS INFEASIBLE", "UNBOUNDED SOLUTION" or "OPTIMAL SOLUTION".
+// "UNFINISHED" after numerical trouble, else "PROBLEM IS INFEASIBLE", "UNBOUNDED
+// SOLUTION" or "OPTIMAL SOLUTION".
 std::string LpLinearStatus(const LpEngine& engine);
 // "UNFINISHED", "OPTIMAL SOLUTION" or "INTEGER-PROBLEM-INFEASIBLE".
 std::string LpIntegerStatus(const LpEngine& engine);

@@ -194,9 +194,21 @@ void SwapReal(double& a, double& b) { std::swap(a, b); }
 void SwapSingle(float& a, float& b) { std::swap(a, b); }
 void SwapInt(int32_t& a, int32_t& b) { std::swap(a, b); }
 
+namespace {
+
+std::function<double()>& ClockOverride() {
+  static std::function<double()> clock;
+  return clock;
+}
+
+}  // namespace
+
+void SetClockForTesting(std::function<double()> clock) { ClockOverride() = std::move(clock); }
+
 // (days since 30 December 1899 - 35000) * 86400 in local time. 25569 is the day count
 // of 1 January 1970.
 double NowSeconds() {
+  if (ClockOverride()) return ClockOverride()();
   const auto now = std::chrono::system_clock::now();
   const double unix_seconds = std::chrono::duration<double>(now.time_since_epoch()).count();
   const std::time_t whole = std::chrono::system_clock::to_time_t(now);

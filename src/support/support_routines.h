@@ -2,6 +2,7 @@
 #define VIDO_SUPPORT_SUPPORT_ROUTINES_H_
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace vido {
@@ -49,6 +50,9 @@ void SwapSingle(float& a, float& b);
 void SwapInt(int32_t& a, int32_t& b);
 // Local date and time in seconds on a shifted day count; only differences matter.
 double NowSeconds();
+// Test hook: NowSeconds returns what `clock` says (an empty function restores the real
+// clock), so that time limits and time-based decisions can be tested without waiting.
+void SetClockForTesting(std::function<double()> clock);
 
 // The engine's message box: no icon, OK and Cancel; the answer is not used.
 void ShowMessageText(UserPort& port, const std::string& text);

@@ -119,9 +119,9 @@ class LpDriverPathTest : public ::testing::Test {
 
 // max c x subject to m homogeneous rows a_i x <= 0 with entries of magnitude up to
 // `scale`, the row sum x_1 + ... + x_n <= 1, and x >= 0. The origin is a vertex where all
-// homogeneous rows meet. With entries of 1e4 the right-hand-side perturbation of 1e-8
-// moves the steps away from that vertex only by about 1e-12, below the 1e-11 that counts
-// as progress, so the driver sees the pivots there as a stall.
+// homogeneous rows meet. With entries of 1e4 or more the right-hand-side perturbation of
+// 1e-8 moves the steps away from that vertex only by 1e-12 or less, below the 1e-11 that
+// counts as progress, so the driver sees the pivots there as a stall.
 DenseProgram DegenerateCone(int m, int n, double scale, unsigned seed) {
   std::mt19937 random(seed);
   std::uniform_real_distribution<double> u(0, 1);
@@ -165,13 +165,13 @@ void FreezeClock() {
 TEST_F(LpDriverPathTest, StallsRestartWithPerturbationAndAShortCandidateList) {
   ClockGuard guard;
   FreezeClock();
-  const DenseProgram p = DegenerateCone(60, 60, 1e4, 31);
+  const DenseProgram p = DegenerateCone(80, 80, 1e4, 19);
   const double optimum = GlpkOptimum(p);
   ASSERT_GT(optimum, 1);
   Load(p);
   LpLinearSolve(engine);
 
-  // Before the first restart the candidate lists were long (all 60 columns are
+  // Before the first restart the candidate lists were long (all 80 columns are
   // attractive at the start); the first restart perturbed (mode 2) and cut the lists to
   // 32; the second removed the perturbation.
   ASSERT_GE(engine.iter.restart_count, 2) << "the program no longer stalls";
@@ -210,7 +210,7 @@ TEST_F(LpDriverPathTest, MoreThanTenRestartsGiveUpWithNumericalProblems) {
   // restarts are used up.
   ClockGuard guard;
   FreezeClock();
-  const DenseProgram p = DegenerateCone(60, 60, 1e4, 8);
+  const DenseProgram p = DegenerateCone(60, 60, 1e6, 8);
   const double optimum = GlpkOptimum(p);
   ASSERT_GT(optimum, 1);
   Load(p);
@@ -236,7 +236,7 @@ TEST_F(LpDriverPathTest, MoreThanTenRestartsGiveUpWithNumericalProblems) {
 TEST_F(LpDriverPathTest, NumericalProblemsReachTheSolverInterfaceAsAFailure) {
   ClockGuard guard;
   FreezeClock();
-  const DenseProgram p = DegenerateCone(60, 60, 1e4, 8);
+  const DenseProgram p = DegenerateCone(60, 60, 1e6, 8);
   ASSERT_TRUE(testing::LoadIntoSolver(p));
   EXPECT_EQ(SolverSolve(), -1);
   // The previous solution stays: nothing of the failed solve is fetched.

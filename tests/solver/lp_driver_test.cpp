@@ -216,7 +216,7 @@ TEST_F(LpDriverPathTest, MoreThanTenRestartsGiveUpWithNumericalProblems) {
   Load(p);
   LpLinearSolve(engine);
 
-  EXPECT_EQ(engine.iter.restart_count, 11);
+  ASSERT_EQ(engine.iter.restart_count, 11) << "the program no longer stalls for good";
   EXPECT_TRUE(engine.flags.numerical_trouble);
   // The normal report follows the message: iteration line, status line, elapsed time.
   const auto message = std::find(lines.begin(), lines.end(), "Numerical Problems");
@@ -430,6 +430,32 @@ TEST_F(LpDriverPathTest, EventsArePumpedEveryTenIterationsAndACancelStopsThere) 
   text << in.rdbuf();
   EXPECT_EQ(text.str(), "Solution cancelled\r\n");
   std::filesystem::remove(log);
+}
+
+TEST_F(LpDriverPathTest, NoColumnLeftToRepairTheBasisEndsTheModel) {
+  // x1's only entry is in R1, like R1's slack. With both basic the INVERSION needs the
+  // non-basic column at m + 2 as a replacement, but there are only m + 1 columns.
+  ASSERT_TRUE(LpDefineRow(engine, "OBJ", 'N'));
+  ASSERT_TRUE(LpDefineRow(engine, "R1", 'L'));
+  ASSERT_TRUE(LpDefineRow(engine, "R2", 'L'));
+  LpSetElement(engine, "R1", "x1", 2);
+  LpSetRhs(engine, "R1", 1);
+  engine.flags.loaded = true;
+  ASSERT_TRUE(LpSetup(engine));
+  ASSERT_EQ(engine.column_count, engine.row_count + 1);
+  const int32_t slack = LpLookupColumn(engine, "R2");
+  const int32_t x1 = LpLookupColumn(engine, "x1");
+  ASSERT_LE(slack, engine.row_count);
+  engine.Column(slack).status = kAtLower;
+  LpSwapColumns(engine, x1, slack);
+  engine.Column(slack).status = kBasic;
+
+  EXPECT_FALSE(LpInversion(engine));
+  EXPECT_TRUE(HasLine("WHOLE MATRIX SEARCHED"));
+  EXPECT_TRUE(engine.flags.unfinished);
+  EXPECT_EQ(engine.row_count, 0);
+  EXPECT_EQ(engine.column_count, 0);
+  EXPECT_EQ(LpLookupColumn(engine, "x1"), 0);
 }
 
 TEST_F(LpDriverPathTest, FreeColumnThatGainsByFallingIsFoundUnboundedOrLimited) {

@@ -49,7 +49,15 @@ bool LpLoadBasis(LpEngine& engine) {
   const std::string file_name = EngineFileName(engine.problem_name, "BSS");
   std::ifstream file(file_name, std::ios::binary);
   if (!file) {
-    ShowMessageText(*engine.port, "BASIS FILE " + file_name + " NOT FOUND");
+    // Nothing writes a basis file, so it is missing at nearly every restart of a search:
+    // a program driving the engine (the solver interface) gets the line in the trace,
+    // not a box that stops its run each time.
+    const std::string message = "BASIS FILE " + file_name + " NOT FOUND";
+    if (engine.flags.non_interactive) {
+      engine.trace.TraceLine(message);
+    } else {
+      ShowMessageText(*engine.port, message);
+    }
     return true;
   }
   LpPerturb(engine, 0);

@@ -317,6 +317,7 @@ TEST_F(SearchTest, PseudoCostLearningAndPenalty) {
 }
 
 TEST_F(SearchTest, BasisFileReplacesTheBasis) {
+  TraceLines trace;
   DenseProgram p(3, 2);
   p.c = {1, 1, 1};
   p.a[0] = {1, 1, 0};
@@ -327,8 +328,14 @@ TEST_F(SearchTest, BasisFileReplacesTheBasis) {
   EXPECT_EQ(EngineFileName("MIPSolver", "BSS"), "BSS");
   EXPECT_EQ(EngineFileName("prob.lp", "BSS"), "prob.BSS");
 
+  // A missing file: a box for a user at the engine, a trace line under the interface.
+  engine.flags.non_interactive = false;
   ASSERT_TRUE(LpLoadBasis(engine));
-  EXPECT_EQ(port.engine_messages.back(), "BASIS FILE BSS NOT FOUND");
+  EXPECT_EQ(port.engine_messages, std::vector<std::string>{"BASIS FILE BSS NOT FOUND"});
+  engine.flags.non_interactive = true;
+  ASSERT_TRUE(LpLoadBasis(engine));
+  EXPECT_EQ(port.engine_messages.size(), 1u);
+  EXPECT_TRUE(trace.Has("BASIS FILE BSS NOT FOUND"));
 
   // Two X records on one line: both columns basic. A U record for a column without a
   // finite upper bound is ignored; one with a finite bound puts it there.

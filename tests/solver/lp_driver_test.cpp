@@ -271,6 +271,16 @@ TEST_F(LpDriverPathTest, SmallPivotsAreRejectedAndTheLargestIsTakenAtTheEndOfThe
   EXPECT_NEAR(LpColumnValue(engine, "x1"), 1e8, 1e-2);
   EXPECT_NEAR(LpColumnValue(engine, "x2"), 2e6, 1e-4);
   EXPECT_NEAR(engine.iter.objective, 1.01e8 + 2e6, 1e-2);
+
+  // The search's quiet mode takes the same pivots without showing them.
+  LpRelease(engine);
+  lines.clear();
+  Create();
+  Load(p);
+  engine.search.InSearch = true;
+  LpSimplex(engine, true);
+  EXPECT_FALSE(HasLineStarting("PIVOT PROBLEM"));
+  EXPECT_NEAR(engine.iter.objective, 1.01e8 + 2e6, 1e-2);
 }
 
 TEST_F(LpDriverPathTest, ThresholdFlagsComeBackAfterFiftyAcceptedPivots) {

@@ -286,6 +286,8 @@ TEST_F(LpDriverPathTest, SmallPivotsAreRejectedAndTheLargestIsTakenAtTheEndOfThe
 TEST_F(LpDriverPathTest, ThresholdFlagsComeBackAfterFiftyAcceptedPivots) {
   // One column with a tiny pivot is rejected early; the dense part then takes well over
   // 50 pivots, after which every column counts in the threshold statistics again.
+  ClockGuard guard;
+  FreezeClock();
   DenseProgram p = DenseRandom(60, 60, 3);
   p.n += 1;
   p.c.push_back(100);  // the most attractive column at the start
@@ -416,11 +418,18 @@ TEST_F(LpDriverPathTest, TimeLimitStopsTheSolve) {
 }
 
 TEST_F(LpDriverPathTest, EventsArePumpedEveryTenIterationsAndACancelStopsThere) {
-  const std::filesystem::path log = std::filesystem::current_path() / "LP.LOG";
-  std::filesystem::remove(log);
+  // The log goes to the folder current when the engine is created: a folder of this
+  // test's own, so that no other test's log lines mix in.
+  const std::filesystem::path start = std::filesystem::current_path();
+  const std::filesystem::path folder = start / "driver_cancel_log";
+  std::filesystem::remove_all(folder);
+  std::filesystem::create_directories(folder);
+  const std::filesystem::path log = folder / "LP.LOG";
   LpRelease(engine);
   ScopedParameterOverride log_file("LOGFILE", "Y");
+  std::filesystem::current_path(folder);
   Create();
+  std::filesystem::current_path(start);
   const DenseProgram p = DenseRandom(60, 60, 2);
   Load(p);
   port.cancel_from = 30;
@@ -439,7 +448,7 @@ TEST_F(LpDriverPathTest, EventsArePumpedEveryTenIterationsAndACancelStopsThere) 
   std::stringstream text;
   text << in.rdbuf();
   EXPECT_EQ(text.str(), "Solution cancelled\r\n");
-  std::filesystem::remove(log);
+  std::filesystem::remove_all(folder);
 }
 
 TEST_F(LpDriverPathTest, NoColumnLeftToRepairTheBasisEndsTheModel) {

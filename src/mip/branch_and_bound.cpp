@@ -502,8 +502,17 @@ bool Search::PolishIntegerSolution() {
     saved.push_back({&column, column.lower, column.upper});
     column.lower = column.upper = r;
   }
+  // The recorded solution must hold with the tight feasibility sum: with coefficients of
+  // 999 the usual sum let a set of rows pass for a drop set that is one only within it.
+  e_.iter.feasible_sum = kTightFeasibleSum;
   bool solved = true;
-  if (!exact) {
+  if (exact) {
+    LpBasicValues(e_);
+    if (e_.iter.n_inf > 0) {
+      SolveConfirmingInfeasibility(e_, false);
+      solved = e_.iter.n_inf == 0 && !e_.flags.unfinished;
+    }
+  } else {
     for (int32_t p = 1; p < m; ++p) {
       LpColumn& column = e_.Column(p);
       if (!column.is_integer) continue;
@@ -526,6 +535,7 @@ bool Search::PolishIntegerSolution() {
       solved = e_.iter.n_inf == 0 && !e_.flags.unfinished;
     }
   }
+  e_.iter.feasible_sum = LpIterationState{}.feasible_sum;
   if (solved) LpWriteBack(e_);
   for (const Saved& entry : saved) {
     LpColumn& column = *entry.column;

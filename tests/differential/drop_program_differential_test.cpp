@@ -148,6 +148,11 @@ TEST(DropProgramDifferential, FirstSuggestionHasMinimumCardinality) {
     const int minimum = ExactMinimum(ReadDropProgram(ws));
     ASSERT_GE(minimum, 0) << "seed " << seed;
     EXPECT_EQ(form.StringGrid1.Cell(1, 1), std::to_string(minimum)) << "seed " << seed;
+    // The later suggestions cannot drop fewer rows than the minimum either.
+    for (int row = 2; row < form.StringGrid1.RowCount(); ++row) {
+      const std::string count = form.StringGrid1.Cell(1, row);
+      EXPECT_GE(std::stoi(count), count == "0" ? 0 : minimum) << "seed " << seed << " row " << row;
+    }
     ++checked;
   }
   SolverSetUserPort(nullptr);

@@ -171,6 +171,13 @@ TEST_F(TightDifferential, InfeasibleAndUnboundedMixes) {
   RunShape(4, 100 * scale_, shape);
 }
 
+TEST_F(TightDifferential, ColumnsWithoutALowerBound) {
+  RandomShape shape;
+  shape.no_lower_share = 0.3;
+  shape.open_share = 0.3;
+  RunShape(8, 100 * scale_, shape);
+}
+
 TEST_F(TightDifferential, ManyRowsAndColumns) {
   RandomShape rows;
   rows.min_rows = 100;

@@ -132,6 +132,13 @@ TEST_F(MipDifferential, InfeasibleOnes) {
   EXPECT_GT(counts_[3], 0);
 }
 
+TEST_F(MipDifferential, ContinuousColumnsWithoutALowerBound) {
+  MixedShape shape;
+  shape.continuous_share = 0.4;
+  shape.no_lower_share = 0.5;
+  RunSeries(19, 100 * scale_, shape);
+}
+
 TEST_F(MipDifferential, RootAlreadyIntegral) {
   MixedShape shape;
   shape.integral_root = true;

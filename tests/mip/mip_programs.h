@@ -21,6 +21,7 @@ struct MixedShape {
   double greater_share = 0.25;
   double feasible_share = 0.8;  // rows built to hold at a random integral point
   bool integral_root = false;   // a totally unimodular program: root already integral
+  double no_lower_share = 0;    // continuous columns whose lower bound is -1e21 (none)
 };
 
 inline DenseProgram RandomMixedProgram(std::mt19937_64& rng, const MixedShape& shape) {
@@ -46,6 +47,7 @@ inline DenseProgram RandomMixedProgram(std::mt19937_64& rng, const MixedShape& s
       p.type[j] = 'C';
       p.upper[j] = u(rng) < 0.3 ? 1e21 : std::round(1 + u(rng) * 9);
       x0[j] = u(rng) * std::min(p.upper[j], 5.0);
+      if (shape.no_lower_share > 0 && u(rng) < shape.no_lower_share) p.lower[j] = -1e21;
     } else if (kind < shape.continuous_share + shape.integer_share) {
       p.type[j] = 'I';
       p.upper[j] = std::round(1 + u(rng) * 6);
@@ -81,6 +83,7 @@ inline DenseProgram RandomMixedProgram(std::mt19937_64& rng, const MixedShape& s
   // Keep the continuous part bounded in the objective's direction.
   for (int j = 0; j < p.n; ++j) {
     if (p.type[j] == 'C' && p.upper[j] > 1e20 && p.c[j] > 0) p.upper[j] = 8;
+    if (p.type[j] == 'C' && p.lower[j] < -1e20 && p.c[j] < 0) p.lower[j] = -8;
   }
   return p;
 }

@@ -72,7 +72,6 @@ bool TurnFreeColumns(LpEngine& engine) {
 // Puts back into the scans the columns parked for an unbounded step found while the
 // basis was infeasible.
 void UnparkColumns(LpEngine& engine) {
-  if (engine.iter.parked_count == 0) return;
   for (int32_t p = 1; p <= engine.column_count; ++p) engine.Column(p).parked = false;
   engine.iter.parked_count = 0;
 }
@@ -166,11 +165,10 @@ void LpSimplex(LpEngine& engine, bool write_back) {
   it.accepted_pivots = 0;
   it.rejections_happened = false;
   flags.limit_reached = false;
-  it.parked_count = 1;  // whatever an earlier run left parked
-  UnparkColumns(engine);
+  UnparkColumns(engine);  // whatever an earlier run left parked
 
   while (true) {  // passes
-    if (it.n_inf == 0) UnparkColumns(engine);
+    if (it.parked_count > 0 && it.n_inf == 0) UnparkColumns(engine);
     it.rejected.clear();
     int32_t p = m + 1;
     bool improved = false;
@@ -339,7 +337,7 @@ void LpSimplex(LpEngine& engine, bool write_back) {
     }
     if (stop) break;
   }
-  UnparkColumns(engine);
+  if (it.parked_count > 0) UnparkColumns(engine);
   Report(engine, write_back);
 }
 

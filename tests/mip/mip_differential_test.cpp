@@ -149,10 +149,7 @@ TEST_F(MipDifferential, RootAlreadyIntegral) {
 TEST_F(MipDifferential, DropProgramsWithPlantedContradictions) {
   std::mt19937_64 rng(15);
   for (int k = 0; k < 12 * scale_ && failures_ <= 5; ++k) {
-    const int rows = 6 + static_cast<int>(rng() % 30);
-    const int criteria = 2 + static_cast<int>(rng() % 4);
-    const int planted = static_cast<int>(rng() % 4);
-    const testing::AnalysisTable table = testing::RandomAnalysisTable(rng, rows, criteria, planted);
+    const testing::AnalysisTable table = testing::NextDropTable(rng);
     Suggest(table, 5, "table " + std::to_string(k));
     if (::testing::Test::HasFailure()) ++failures_;
   }
@@ -165,12 +162,7 @@ TEST_F(MipDifferential, DropProgramsWithPlantedContradictions) {
 TEST_F(MipDifferential, NodeIntegralOnlyWithinTheToleranceIsNotCut) {
   std::mt19937_64 rng(15);
   testing::AnalysisTable table;
-  for (int k = 0; k <= 139; ++k) {
-    const int rows = 6 + static_cast<int>(rng() % 30);
-    const int criteria = 2 + static_cast<int>(rng() % 4);
-    const int planted = static_cast<int>(rng() % 4);
-    table = testing::RandomAnalysisTable(rng, rows, criteria, planted);
-  }
+  for (int k = 0; k <= 139; ++k) table = testing::NextDropTable(rng);
   Suggest(table, 5, "table 139");
   EXPECT_EQ(counts_[0], 5);
 }

@@ -143,6 +143,15 @@ inline AnalysisTable RandomAnalysisTable(std::mt19937_64& rng, int rows, int cri
   return t;
 }
 
+// The next table of the drop-program series: 6 to 35 rows, 2 to 5 criteria, up to 3
+// planted contradictions.
+inline AnalysisTable NextDropTable(std::mt19937_64& rng) {
+  const int rows = 6 + static_cast<int>(rng() % 30);
+  const int criteria = 2 + static_cast<int>(rng() % 4);
+  const int planted = static_cast<int>(rng() % 4);
+  return RandomAnalysisTable(rng, rows, criteria, planted);
+}
+
 // The drop program of the table with the cuts so far (each a set of row numbers).
 inline DenseProgram DropProgram(const AnalysisTable& t, const std::vector<std::vector<int>>& cuts) {
   const int m_rows = static_cast<int>(t.b.size());

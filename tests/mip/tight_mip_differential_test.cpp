@@ -117,10 +117,8 @@ TEST_F(TightMipDifferential, RootAlreadyIntegral) {
 TEST_F(TightMipDifferential, DropPrograms) {
   std::mt19937_64 rng(15);
   for (int k = 0; k < 12 * scale_ && failures_ <= 5; ++k) {
-    const int rows = 6 + static_cast<int>(rng() % 30);
-    const int criteria = 2 + static_cast<int>(rng() % 4);
-    const int planted = static_cast<int>(rng() % 4);
-    const testing::AnalysisTable table = testing::RandomAnalysisTable(rng, rows, criteria, planted);
+    const testing::AnalysisTable table = testing::NextDropTable(rng);
+    const int rows = static_cast<int>(table.b.size());
     std::vector<std::vector<int>> cuts;
     for (int s = 0; s < 5; ++s) {
       const DenseProgram p = testing::DropProgram(table, cuts);

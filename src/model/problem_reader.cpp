@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <new>
 #include <optional>
@@ -67,15 +69,22 @@ void ProblemFileReader::Require(char letter) {
   if (!SkipToTag(letter)) throw StopReading{};
 }
 
+// A line ends with CR LF, LF or CR alone.
+void ProblemFileReader::EndOfLine(int ch) {
+  if (ch == '\r' && Peek() == '\n') Get();
+}
+
 void ProblemFileReader::SkipRestOfLine() {
-  for (int ch = Get(); ch != kEof && ch != '\n'; ch = Get()) {
-  }
+  int ch = Get();
+  while (ch != kEof && ch != '\r' && ch != '\n') ch = Get();
+  EndOfLine(ch);
 }
 
 std::string ProblemFileReader::RestOfLine() {
   std::string line;
-  for (int ch = Get(); ch != kEof && ch != '\n'; ch = Get()) line += static_cast<char>(ch);
-  if (!line.empty() && line.back() == '\r') line.pop_back();
+  int ch = Get();
+  for (; ch != kEof && ch != '\r' && ch != '\n'; ch = Get()) line += static_cast<char>(ch);
+  EndOfLine(ch);
   return line;
 }
 
@@ -155,7 +164,15 @@ ReadOutcome ProblemFileReader::Read(const std::string& file_name) {
 
 void ProblemFileReader::ReadSizes() {
   activity_ = "reading size of the problem";
-  const int first = Get();
+  int first = Get();
+  // An editor's UTF-8 byte order mark is no part of the first line (a partial one is).
+  if (first == 0xEF && Peek() == 0xBB) {
+    Get();
+    if (Peek() == 0xBF) {
+      Get();
+      first = Get();
+    }
+  }
   if (first != 't') {
     if (first == 'c') {
       for (int ch = Get(); ch != kEof && ch != '\r' && ch != '\n'; ch = Get()) {
@@ -355,9 +372,18 @@ ReadOutcome ReadProblemFile(Workspace& ws, UserPort& port, const std::string& pa
   // Only regular files: a folder cannot be read and a pipe could block for ever.
   struct stat st;
   std::filebuf file;
-  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) ||
-      file.open(path, std::ios::in | std::ios::binary) == nullptr) {
-    port.Error("Error on reading : Could not open file");
+  errno = 0;
+  const bool opened = ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+                      file.open(path, std::ios::in | std::ios::binary) != nullptr;
+  if (!opened) {
+    // Which file and why, below the message of the format.
+    std::string reason = "not a regular file";
+    if (errno != 0) {
+      reason = std::strerror(errno);
+    } else if (S_ISDIR(st.st_mode)) {
+      reason = std::strerror(EISDIR);
+    }
+    port.Error("Error on reading : Could not open file\n" + path + ": " + reason);
     ws.ResetResults();
     return ReadOutcome::kUnchanged;
   }

@@ -53,6 +53,7 @@ class ProblemFileReader {
   int Get() { return in_.sbumpc(); }
   int Peek() { return in_.sgetc(); }
   bool AtEof() { return Peek() == std::char_traits<char>::eof(); }
+  void EndOfLine(int ch);  // after `ch` ended a line: takes the LF of a CR LF
   void SkipRestOfLine();
   std::string RestOfLine();
   void SkipBlanks();
@@ -80,7 +81,8 @@ class ProblemFileReader {
 ReadOutcome ReadProblemText(Workspace& ws, UserPort& port, std::string_view text,
                             const std::string& file_name);
 // Reads the problem file at `path` ("Error on reading : Could not open file" when it
-// cannot be opened or is not a regular file).
+// cannot be opened or is not a regular file, with the path and the reason on a second
+// line).
 ReadOutcome ReadProblemFile(Workspace& ws, UserPort& port, const std::string& path);
 
 // "&Open...": asks for a file with the open dialog and reads it; cancel does nothing.

@@ -63,7 +63,9 @@ TEST(CliAnalysisCommands, AssignPrintsEveryActionsCategory) {
             kExitUsage);
   run = RunArgs({"assign", "missing.tri", "--lambda", "0.6", "--weights", "0.5,0.5"});
   EXPECT_EQ(run.status, kExitError);
-  EXPECT_EQ(run.err, "error: Error on reading : Could not open file\n");
+  EXPECT_EQ(run.err,
+            "error: Error on reading : Could not open file\n"
+            "missing.tri: No such file or directory\n");
 }
 
 TEST(CliAnalysisCommands, ProgramPrintsTheThreeTables) {

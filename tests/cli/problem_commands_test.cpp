@@ -104,7 +104,8 @@ TEST(CliConvert, VersionOneBecomesVersionTwo) {
 
   const CliRun missing = Cli({"convert", (dir / "none.tri").string(), (dir / "y.tri").string()});
   EXPECT_EQ(missing.status, 1);
-  EXPECT_EQ(missing.err, "error: Error on reading : Could not open file\n");
+  EXPECT_EQ(missing.err, "error: Error on reading : Could not open file\n" +
+                             (dir / "none.tri").string() + ": No such file or directory\n");
   EXPECT_FALSE(fs::exists(dir / "y.tri"));
   EXPECT_EQ(Cli({"convert", (dir / "old.tri").string()}).status, 2);
 }

@@ -16,14 +16,20 @@ namespace fs = std::filesystem;
 using testing::FakeUserPort;
 using Strings = std::vector<std::string>;
 
-std::string Crlf(std::string text) {
+// `text` with every LF replaced by `eol`.
+std::string WithLineEnds(const std::string& text, const std::string& eol) {
   std::string out;
   for (char c : text) {
-    if (c == '\n') out += '\r';
-    out += c;
+    if (c == '\n') {
+      out += eol;
+    } else {
+      out += c;
+    }
   }
   return out;
 }
+
+std::string Crlf(const std::string& text) { return WithLineEnds(text, "\r\n"); }
 
 // 3 criteria, 3 categories, 2 actions, written by hand with comments between sections.
 const char* const kVersion2 =
@@ -88,8 +94,11 @@ void ExpectHandWrittenProblem(const Workspace& ws) {
   EXPECT_EQ(ws.CGrid.Row(4), (Strings{"ad3", "0", "-1", "0", "1", "<=", "0.2"}));
 }
 
-TEST(ReadProblemText, VersionTwoWithLfOrCrLf) {
-  for (const std::string& text : {std::string(kVersion2), Crlf(kVersion2)}) {
+TEST(ReadProblemText, VersionTwoWithAnyLineEndAndAByteOrderMark) {
+  const std::string bom = "\xEF\xBB\xBF";
+  for (const std::string& text :
+       {std::string(kVersion2), Crlf(kVersion2), WithLineEnds(kVersion2, "\r"),
+        bom + Crlf(kVersion2), bom + WithLineEnds(kVersion2, "\r")}) {
     Workspace ws;
     FakeUserPort port;
     ws.DataModified = true;
@@ -139,6 +148,12 @@ TEST(ReadProblemText, VersionOneAndTheOldConstraintForm) {
   EXPECT_EQ(ReadProblemText(ws1, port, std::string("c first version\n") + text, "old.tri"),
             ReadOutcome::kLoaded);
   EXPECT_EQ(ws1.FGrid.Row(0), (Strings{"", "g1", "g2", "g3"}));
+
+  // CR alone ends the lines the reader skips as well.
+  Workspace cr;
+  EXPECT_EQ(ReadProblemText(cr, port, WithLineEnds(text, "\r"), "old.tri"), ReadOutcome::kLoaded);
+  EXPECT_TRUE(port.messages.empty());
+  EXPECT_EQ(ProblemFileText(cr), ProblemFileText(ws));
 }
 
 TEST(ReadProblemText, RefusedSizesChangeNothing) {
@@ -282,10 +297,13 @@ TEST(OpenOthClick, OpensTheChosenFileAndAPlainSaveOverwritesIt) {
   EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
 
   port.messages.clear();
-  EXPECT_EQ(ReadProblemFile(again, port, (dir / "missing.tri").string()), ReadOutcome::kUnchanged);
+  const std::string missing = (dir / "missing.tri").string();
+  EXPECT_EQ(ReadProblemFile(again, port, missing), ReadOutcome::kUnchanged);
   EXPECT_EQ(ReadProblemFile(again, port, dir.string()), ReadOutcome::kUnchanged);
-  EXPECT_EQ(port.Errors(), (Strings{"Error on reading : Could not open file",
-                                    "Error on reading : Could not open file"}));
+  EXPECT_EQ(
+      port.Errors(),
+      (Strings{"Error on reading : Could not open file\n" + missing + ": No such file or directory",
+               "Error on reading : Could not open file\n" + dir.string() + ": Is a directory"}));
 }
 
 }  // namespace

@@ -170,7 +170,7 @@ void RunResults(Workspace& ws, UserPort& port) {
       port.Error("You must read data first");
       return;
     }
-    if (!ValidateBounds(ws, port) || !ValidateRhs(ws, port)) return;
+    if (!ValidateBounds(ws, port) || !ValidateRhs(ws, port) || !ValidateExamples(ws, port)) return;
     // Until this run ends well, the earlier results are no longer the current ones.
     ws.ResultsAvailable = false;
     ws.view.report_enabled = false;

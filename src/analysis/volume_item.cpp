@@ -12,7 +12,7 @@ bool VolumeItemClick(Workspace& ws, UserPort& port, VolumeForm& form) {
   }
   bool show = false;
   RunCommand(port, [&] {
-    if (!ValidateBounds(ws, port) || !ValidateRhs(ws, port)) return;
+    if (!ValidateBounds(ws, port) || !ValidateRhs(ws, port) || !ValidateExamples(ws, port)) return;
     BuildExampleConstraints(ws, port);
     FormShow(form);
     show = true;

@@ -74,7 +74,7 @@ int CliProgram(const CliArgs& args, std::ostream& out, std::ostream& err) {
   if (!LoadProblem(parsed.plain[0], ws, port)) return kExitError;
   // The order of a results run: the checks, then the three tables.
   RunCommand(port, [&] {
-    if (!ValidateBounds(ws, port) || !ValidateRhs(ws, port)) return;
+    if (!ValidateBounds(ws, port) || !ValidateRhs(ws, port) || !ValidateExamples(ws, port)) return;
     BuildExampleConstraints(ws, port);
     BuildAnalysisTable(ws);
     BuildInferenceProgram(ws);

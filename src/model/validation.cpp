@@ -5,6 +5,7 @@
 
 #include "model/problem_layout.h"
 #include "support/number_text.h"
+#include "support/user_port.h"
 
 namespace vido {
 
@@ -58,6 +59,47 @@ bool ValidateRhs(Workspace& ws, UserPort& port) {
     }
   }
   return ok;
+}
+
+namespace {
+
+// What is wrong with one action's example, or nothing.
+std::optional<std::string> ExampleFault(const Workspace& ws, int row) {
+  const int k = ws.CategoriesCount;
+  const std::string& low_text = ws.AGrid.Cell(kELowCol, row);
+  const std::string& high_text = ws.AGrid.Cell(kEHighCol, row);
+  const std::optional<int> low = ParseInteger(low_text);
+  const std::optional<int> high = ParseInteger(high_text);
+  // Outside 1..K an example names no category: no profile bounds it from below or above.
+  if (!low || *low < 1 || *low > k) {
+    return Format("lower category %s is not a category from 1 to %d", low_text.c_str(), k);
+  }
+  if (!high || *high < 1 || *high > k) {
+    return Format("upper category %s is not a category from 1 to %d", high_text.c_str(), k);
+  }
+  if (*low > *high) return Format("lower category %d exceeds upper category %d", *low, *high);
+  return std::nullopt;
+}
+
+}  // namespace
+
+bool ValidateExamples(const Workspace& ws, UserPort& port) {
+  int faults = 0;
+  for (int row = 1; row <= ws.ActionsCount; ++row) {
+    const std::optional<std::string> fault = ExampleFault(ws, row);
+    if (!fault) continue;
+    if (++faults > kExampleMessagesShown) continue;
+    const std::string& name = ws.AGrid.Cell(kActionNameCol, row);
+    const std::string action = name.find_first_not_of(" \t") == std::string::npos
+                                   ? Format("the action in row %d", row)
+                                   : name;
+    port.Error("Invalid assignment example of " + action + ": " + *fault);
+  }
+  if (faults > kExampleMessagesShown) {
+    port.Error(Format("%d more actions have an invalid assignment example",
+                      faults - kExampleMessagesShown));
+  }
+  return faults == 0;
 }
 
 }  // namespace vido

@@ -17,6 +17,11 @@ bool ValidateBounds(Workspace& ws, UserPort& port);
 // Right-hand sides of the additional constraints: numbers >= 0; an empty one becomes "0".
 bool ValidateRhs(Workspace& ws, UserPort& port);
 
+// Assignment examples (AGrid ELow, EHigh): integers with 1 <= ELow <= EHigh <= K. One
+// message per action at fault, naming it, up to kExampleMessagesShown of them.
+bool ValidateExamples(const Workspace& ws, UserPort& port);
+inline constexpr int kExampleMessagesShown = 10;
+
 }  // namespace vido
 
 #endif  // VIDO_MODEL_VALIDATION_H_

@@ -108,6 +108,23 @@ TEST(CliAnalysisCommands, ProgramStopsOnInvalidBounds) {
   EXPECT_EQ(run.out, "");
 }
 
+TEST(CliAnalysisCommands, AnExampleOutsideTheCategoriesStopsEveryAnalysis) {
+  Workspace ws = SortingProblem();
+  SetExample(ws, 2, 1, 0);  // EHigh 0 would restrict nothing
+  SetExample(ws, 3, 3, 2);
+  WriteProblem(ws, "examples.tri");
+  for (const char* command : {"analyse", "inconsistency", "volume", "program"}) {
+    const CliRun run = RunArgs({command, "examples.tri"});
+    EXPECT_EQ(run.status, kExitError) << command;
+    EXPECT_EQ(run.err,
+              "error: Invalid assignment example of 1: upper category 0 is not a category from 1 "
+              "to 3\n"
+              "error: Invalid assignment example of 2: lower category 3 exceeds upper category 2\n")
+        << command;
+    EXPECT_EQ(run.out, "") << command;
+  }
+}
+
 TEST(CliAnalysisCommands, VolumeOfTheTwoCriteriaExample) {
   Workspace ws;
   MakeSmallProblem(ws, 2, 2, 2);

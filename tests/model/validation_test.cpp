@@ -79,5 +79,49 @@ TEST(ValidateRhs, EmptyBecomesZeroBadAndNegativeFail) {
   EXPECT_EQ(ws.CGrid.Cell(rhs, 5), "0.25");
 }
 
+TEST(ValidateExamples, EveryActionOutsideItsCategoriesIsNamed) {
+  struct Case {
+    const char* low;
+    const char* high;
+    const char* fault;  // nothing for an example that passes
+  };
+  const Case cases[] = {
+      {"1", "3", nullptr},
+      {"2", "2", nullptr},
+      {"0", "3", "lower category 0 is not a category from 1 to 3"},
+      {"-1", "2", "lower category -1 is not a category from 1 to 3"},
+      {"4", "3", "lower category 4 is not a category from 1 to 3"},
+      {"1.5", "3", "lower category 1.5 is not a category from 1 to 3"},
+      {"", "3", "lower category  is not a category from 1 to 3"},
+      {"1", "0", "upper category 0 is not a category from 1 to 3"},
+      {"2", "4", "upper category 4 is not a category from 1 to 3"},
+      {"3", "2", "lower category 3 exceeds upper category 2"},
+  };
+  Workspace ws;
+  BuildNewProblem(ws, 2, static_cast<int>(std::size(cases)), 3);
+  Strings expected;
+  for (int i = 1; i <= ws.ActionsCount; ++i) {
+    const Case& c = cases[i - 1];
+    ws.AGrid.SetCell(1, i, c.low);
+    ws.AGrid.SetCell(2, i, c.high);
+    if (c.fault)
+      expected.push_back("Invalid assignment example of " + ws.AGrid.Cell(0, i) + ": " + c.fault);
+  }
+  ws.AGrid.SetCell(0, 3, " ");
+  expected[0] = "Invalid assignment example of the action in row 3: " + std::string(cases[2].fault);
+  FakeUserPort port;
+  EXPECT_FALSE(ValidateExamples(ws, port));
+  EXPECT_EQ(port.Errors(), expected);
+
+  // A table full of faults says how many more there are instead of a message each.
+  Workspace many;
+  BuildNewProblem(many, 2, kExampleMessagesShown + 3, 3);
+  for (int i = 1; i <= many.ActionsCount; ++i) many.AGrid.SetCell(2, i, "0");
+  FakeUserPort crowded;
+  EXPECT_FALSE(ValidateExamples(many, crowded));
+  ASSERT_EQ(crowded.Errors().size(), static_cast<size_t>(kExampleMessagesShown) + 1);
+  EXPECT_EQ(crowded.Errors().back(), "3 more actions have an invalid assignment example");
+}
+
 }  // namespace
 }  // namespace vido

@@ -17,12 +17,12 @@ struct CommandEntry {
 
 const std::vector<CommandEntry>& Commands() {
   static const std::vector<CommandEntry> commands = {
-      {"new", "new [--criteria N] [--categories K] [--actions M] OUT",
+      {"new", "new [--criteria N] [--categories K] [--actions M] [--overwrite] OUT",
        "Creates a problem as the New command does (N criteria 2..12, K categories 2..20,\n"
        "      M actions 2..1000; each 2 when not given) and saves it to OUT (\".tri\"\n"
        "      is appended when OUT does not end in it).",
        CliNew},
-      {"convert", "convert IN OUT",
+      {"convert", "convert [--overwrite] IN OUT",
        "Reads the problem file IN (version 1 or 2) and writes it to OUT as version 2.", CliConvert},
       {"summary", "summary IN",
        "Prints an overview of the problem: sizes, criteria with directions and weight\n"
@@ -37,12 +37,13 @@ const std::vector<CommandEntry>& Commands() {
        "Builds the example constraints, the inference program and the analysis table\n"
        "      and prints them (ICGrid, IPGrid, IGrid) as tab-separated text.",
        CliProgram},
-      {"analyse", "analyse IN [--report OUT] [--progress]",
+      {"analyse", "analyse IN [--report OUT [--overwrite]] [--progress]",
        "Runs \"&Robust Assignments\" on IN: prints whether the information is\n"
        "      consistent (and alpha), the inferred lambda and weights, and for every\n"
        "      action its worst, inferred and best category and its impossible\n"
        "      categories (holes). --report writes the results report to OUT as the\n"
-       "      \"&Report\" command does; --progress shows progress on standard error.",
+       "      \"&Report\" command does (OUT may not be IN); --progress shows progress\n"
+       "      on standard error.",
        CliAnalyse},
       {"inconsistency", "inconsistency IN [--max N] [--accept]",
        "Runs the results on IN and, when the information is inconsistent, the\n"
@@ -66,6 +67,9 @@ void PrintHelp(std::ostream& out) {
          "Messages of the program are written to standard error, one per line, as\n"
          "\"error: TEXT\", \"warning: TEXT\", \"information: TEXT\" or \"question: TEXT\";\n"
          "questions are answered No unless a command's option says otherwise.\n"
+         "An existing OUT file is replaced only with --overwrite, which answers Yes to\n"
+         "\"OUT already exists. Do you want to replace it?\"; without it nothing is written\n"
+         "and the command fails. OUT may be a symbolic link: the file it names is written.\n"
          "Exit status: 0 when no error message was shown, 1 when one was, 2 for a\n"
          "usage error.\n\nCommands:\n";
   for (const auto& c : Commands()) {

@@ -1,6 +1,9 @@
 #include "cli/cli_args.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <filesystem>
 #include <ostream>
 
 #include "cli/cli.h"
@@ -60,6 +63,39 @@ int ExitStatus(const CliUserPort& port) { return port.ErrorShown() ? kExitError 
 
 bool LoadProblem(const std::string& path, Workspace& ws, CliUserPort& port) {
   return ReadProblemFile(ws, port, path) == ReadOutcome::kLoaded;
+}
+
+std::string OutputPathError(const std::string& path) {
+  if (path.empty()) return "the file name is empty";
+  const std::filesystem::path name(path);
+  const std::string last = name.filename().string();
+  std::error_code ec;
+  if (last.empty() || last == "." || last == ".." || std::filesystem::is_directory(name, ec)) {
+    return "'" + path + "' is a folder";
+  }
+  return "";
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+  struct stat sa;
+  struct stat sb;
+  if (::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0) {
+    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+  }
+  std::error_code ea;
+  std::error_code eb;
+  const auto ca = std::filesystem::weakly_canonical(a, ea);
+  const auto cb = std::filesystem::weakly_canonical(b, eb);
+  return !ea && !eb && ca == cb;
+}
+
+bool MayWrite(const std::string& path, CliUserPort& port) {
+  std::error_code ec;
+  // A dangling link names no file yet: writing through it loses nothing.
+  if (!std::filesystem::exists(path, ec)) return true;
+  if (port.ConfirmReplace(path + " already exists. Do you want to replace it?")) return true;
+  port.Error("Not written: " + path + " already exists (" + kOverwriteFlag + " replaces it)");
+  return false;
 }
 
 }  // namespace vido

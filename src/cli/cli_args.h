@@ -40,6 +40,22 @@ int ExitStatus(const CliUserPort& port);
 // Reads the problem file at `path` into `ws`; false after the reader's messages.
 bool LoadProblem(const std::string& path, Workspace& ws, CliUserPort& port);
 
+// The flag that answers Yes to "... already exists. Do you want to replace it?".
+inline constexpr const char* kOverwriteFlag = "--overwrite";
+
+// What is wrong with `path` as a file to write, for a usage error: it is empty or names
+// a folder. Empty when it may be written.
+std::string OutputPathError(const std::string& path);
+
+// True when `a` and `b` name one file, also through links or another path (the same
+// device and inode, or the same canonical path while one of them does not exist).
+bool SameFile(const std::string& a, const std::string& b);
+
+// Whether the file at `path` may be written: true when there is none; otherwise the
+// question whether to replace it, answered by the port's overwrite answer. A No is an
+// error: nothing was written.
+bool MayWrite(const std::string& path, CliUserPort& port);
+
 }  // namespace vido
 
 #endif  // VIDO_CLI_CLI_ARGS_H_

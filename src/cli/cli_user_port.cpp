@@ -26,6 +26,11 @@ bool CliUserPort::Confirm(const std::string& text) {
   return confirm_answer_;
 }
 
+bool CliUserPort::ConfirmReplace(const std::string& text) {
+  err_ << "question: " << text << '\n';
+  return overwrite_answer_;
+}
+
 bool CliUserPort::EngineMessage(const std::string& text) {
   err_ << "information: " << text << '\n';
   return true;

@@ -32,6 +32,10 @@ class CliUserPort : public UserPort {
 
   // Answers the program's questions with Yes instead of No.
   void SetConfirmAnswer(bool yes) { confirm_answer_ = yes; }
+  // The question of the command line itself whether an existing file may be replaced,
+  // as a save dialog asks it; answered No unless SetOverwriteAnswer(true).
+  bool ConfirmReplace(const std::string& text);
+  void SetOverwriteAnswer(bool yes) { overwrite_answer_ = yes; }
   // The names the next file dialogs answer with (once each).
   void SetOpenFileName(std::string name) { open_name_ = std::move(name); }
   void SetSaveFileName(std::string name) { save_name_ = std::move(name); }
@@ -43,6 +47,7 @@ class CliUserPort : public UserPort {
  private:
   std::ostream& err_;
   bool confirm_answer_ = false;
+  bool overwrite_answer_ = false;
   bool show_progress_ = false;
   bool error_shown_ = false;
   int progress_maximum_ = 0;

@@ -14,8 +14,18 @@ namespace vido {
 
 namespace {
 
-// Saves as "&Save Data As..." does, the dialog answering with `name`.
+// What is wrong with `name` as the problem file to write (".tri" appended as the save
+// appends it), for a usage error; empty when nothing is.
+std::string ProblemOutputError(const std::string& name) {
+  std::string error = OutputPathError(name);
+  if (error.empty()) error = OutputPathError(WithTriExtension(name));
+  return error;
+}
+
+// Saves as "&Save Data As..." does, the dialog answering with `name`; an existing file
+// is replaced only when the question allows it.
 bool SaveAs(Workspace& ws, CliUserPort& port, const std::string& name, std::ostream& out) {
+  if (!MayWrite(WithTriExtension(name), port)) return false;
   port.SetSaveFileName(name);
   if (!SaveProblemFile(ws, port, true)) return false;
   out << "Written " << ws.view.save_dialog_file_name << '\n';
@@ -26,9 +36,13 @@ bool SaveAs(Workspace& ws, CliUserPort& port, const std::string& name, std::ostr
 
 int CliNew(const CliArgs& args, std::ostream& out, std::ostream& err) {
   const CliArguments parsed =
-      SplitArguments(args, {"--criteria", "--categories", "--actions"}, {}, 1);
+      SplitArguments(args, {"--criteria", "--categories", "--actions"}, {kOverwriteFlag}, 1);
   if (!parsed.error.empty()) return UsageError(err, "new", parsed.error);
+  if (const std::string error = ProblemOutputError(parsed.plain[0]); !error.empty()) {
+    return UsageError(err, "new", error);
+  }
   CliUserPort port(err);
+  port.SetOverwriteAnswer(parsed.Flag(kOverwriteFlag));
   Workspace ws;
   NewProblemFields fields;
   // Fills the dialog's fields and leaves each of them, as a user would, before OK.
@@ -55,9 +69,13 @@ int CliNew(const CliArgs& args, std::ostream& out, std::ostream& err) {
 }
 
 int CliConvert(const CliArgs& args, std::ostream& out, std::ostream& err) {
-  const CliArguments parsed = SplitArguments(args, {}, {}, 2);
+  const CliArguments parsed = SplitArguments(args, {}, {kOverwriteFlag}, 2);
   if (!parsed.error.empty()) return UsageError(err, "convert", parsed.error);
+  if (const std::string error = ProblemOutputError(parsed.plain[1]); !error.empty()) {
+    return UsageError(err, "convert", error);
+  }
   CliUserPort port(err);
+  port.SetOverwriteAnswer(parsed.Flag(kOverwriteFlag));
   Workspace ws;
   if (!LoadProblem(parsed.plain[0], ws, port)) return kExitError;
   SaveAs(ws, port, parsed.plain[1], out);

@@ -1,4 +1,5 @@
 #include <filesystem>
+#include <optional>
 #include <ostream>
 
 #include "analysis/inconsistency_analysis.h"
@@ -16,11 +17,22 @@
 namespace vido {
 
 int CliAnalyse(const CliArgs& args, std::ostream& out, std::ostream& err) {
-  const CliArguments parsed = SplitArguments(args, {"--report"}, {"--progress"}, 1);
+  const CliArguments parsed = SplitArguments(args, {"--report"}, {"--progress", kOverwriteFlag}, 1);
   if (!parsed.error.empty()) return UsageError(err, "analyse", parsed.error);
+  const std::optional<std::string> report = parsed.Option("--report");
+  if (report) {
+    if (const std::string error = OutputPathError(*report); !error.empty()) {
+      return UsageError(err, "analyse", "--report: " + error);
+    }
+    // The report written over the problem would lose the problem.
+    if (SameFile(*report, parsed.plain[0])) {
+      return UsageError(err, "analyse", "--report: '" + *report + "' is the problem file itself");
+    }
+  }
   Workspace ws;
   CliUserPort port(err);
   port.SetShowProgress(parsed.Flag("--progress"));
+  port.SetOverwriteAnswer(parsed.Flag(kOverwriteFlag));
   if (!LoadProblem(parsed.plain[0], ws, port)) return kExitError;
   // The report names the problem file as the open dialog would: in full.
   std::error_code ec;
@@ -32,7 +44,8 @@ int CliAnalyse(const CliArgs& args, std::ostream& out, std::ostream& err) {
   SolverSetUserPort(nullptr);
   if (!ws.ResultsAvailable) return kExitError;
   PrintResults(out, ws);
-  if (const auto report = parsed.Option("--report")) {
+  if (report) {
+    if (!MayWrite(*report, port)) return kExitError;
     port.SetSaveFileName(*report);
     if (!SaveResClick(ws, port)) return kExitError;
     out << "Report written to " << *report << '\n';

@@ -41,8 +41,10 @@ fs::path Scratch(const std::string& name) {
 TEST(CliHelp, DocumentsTheProblemCommands) {
   const CliRun help = Cli({"--help"});
   EXPECT_EQ(help.status, 0);
-  for (const char* usage : {"vido-cli new [--criteria N] [--categories K] [--actions M] OUT",
-                            "vido-cli convert IN OUT", "vido-cli summary IN"}) {
+  for (const char* usage :
+       {"vido-cli new [--criteria N] [--categories K] [--actions M] [--overwrite] OUT",
+        "vido-cli convert [--overwrite] IN OUT", "vido-cli summary IN",
+        "An existing OUT file is replaced only with --overwrite"}) {
     EXPECT_NE(help.out.find(usage), std::string::npos) << usage;
   }
 }
@@ -82,6 +84,37 @@ TEST(CliNew, RefusedSizesAndUsageErrors) {
   const CliRun unwritable = Cli({"new", (dir / "missing" / "x.tri").string()});
   EXPECT_EQ(unwritable.status, 1);
   EXPECT_EQ(unwritable.err, "error: Disk write error: check permissions and available size\n");
+}
+
+TEST(CliNew, NoOutputNameOrAFolderIsAUsageErrorAndAnExistingFileIsReplacedOnlyWhenAsked) {
+  const fs::path dir = Scratch("existing");
+  fs::create_directories(dir / "folder.tri");
+  for (const std::string& out : {std::string(), dir.string(), (dir / "folder").string(),
+                                 (dir / "folder.tri").string(), dir.string() + "/"}) {
+    const CliRun run = Cli({"new", out});
+    EXPECT_EQ(run.status, 2) << out;
+    EXPECT_EQ(Cli({"convert", (dir / "none.tri").string(), out}).status, 2) << out;
+  }
+  EXPECT_EQ(Cli({"new", ""}).err, "vido-cli new: the file name is empty (see vido-cli --help)\n");
+
+  // "new" and "convert" ask before they replace a problem, as the save dialog does.
+  const std::string mine = (dir / "mine.tri").string();
+  std::ofstream(mine) << "precious";
+  const std::string question =
+      "question: " + mine + " already exists. Do you want to replace it?\n";
+  const std::string refusal =
+      question + "error: Not written: " + mine + " already exists (--overwrite replaces it)\n";
+  const CliRun kept = Cli({"new", (dir / "mine").string()});
+  EXPECT_EQ(kept.status, 1);
+  EXPECT_EQ(kept.err, refusal);
+  EXPECT_EQ(Slurp(mine), "precious");
+  EXPECT_EQ(Cli({"new", "--overwrite", mine}).err, question);
+  const std::string created = Slurp(mine);
+  EXPECT_EQ(created.substr(0, 13), "c version 2\r\n");
+  EXPECT_EQ(Cli({"convert", mine, mine}).err, refusal);
+  EXPECT_EQ(Slurp(mine), created);
+  EXPECT_EQ(Cli({"convert", mine, mine, "--overwrite"}).status, 0);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);
 }
 
 TEST(CliConvert, VersionOneBecomesVersionTwo) {

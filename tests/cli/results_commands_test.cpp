@@ -51,6 +51,7 @@ TEST(CliAnalyse, GoldenRunsOfTheBundledExamples) {
 }
 
 TEST(CliAnalyse, ReportNamesTheInputInFull) {
+  std::filesystem::remove("suppliers.rpt");
   const CliRun run =
       RunVido({"analyse", Example("suppliers.tri"), "--report", "suppliers.rpt", "--progress"});
   ASSERT_EQ(run.status, 0) << run.err;
@@ -70,6 +71,37 @@ TEST(CliAnalyse, ReportNamesTheInputInFull) {
 
   EXPECT_EQ(RunVido({"analyse"}).status, 2);
   EXPECT_EQ(RunVido({"analyse", "missing.tri"}).status, 1);
+}
+
+TEST(CliAnalyse, TheReportNeverReplacesTheProblemAndAnotherFileOnlyWhenAsked) {
+  namespace fs = std::filesystem;
+  const fs::path dir = fs::current_path() / "report_target";
+  fs::remove_all(dir);
+  fs::create_directories(dir / "sub");
+  const std::string problem = (dir / "problem.tri").string();
+  fs::copy_file(Example("suppliers.tri"), problem);
+  fs::create_symlink("problem.tri", dir / "link.tri");
+  fs::create_hard_link(problem, dir / "hard.tri");
+  const std::string original = ReadFile(problem);
+  for (const fs::path& out : {dir / "problem.tri", dir / "link.tri", dir / "hard.tri",
+                              dir / "sub" / ".." / "problem.tri", dir / "sub", dir / "sub/"}) {
+    const CliRun run = RunVido({"analyse", problem, "--report", out.string(), "--overwrite"});
+    EXPECT_EQ(run.status, 2) << out;
+    EXPECT_EQ(run.out, "") << out;
+  }
+  EXPECT_EQ(ReadFile(problem), original);
+
+  const std::string report = (dir / "results.rpt").string();
+  std::ofstream(report) << "earlier";
+  const CliRun kept = RunVido({"analyse", problem, "--report", report});
+  EXPECT_EQ(kept.status, 1);
+  EXPECT_EQ(kept.err, "question: " + report + " already exists. Do you want to replace it?\n" +
+                          "error: Not written: " + report +
+                          " already exists (--overwrite replaces it)\n");
+  EXPECT_EQ(ReadFile(report), "earlier");
+  const CliRun replaced = RunVido({"analyse", problem, "--report", report, "--overwrite"});
+  EXPECT_EQ(replaced.status, 0) << replaced.err;
+  EXPECT_EQ(ReadFile(report).rfind("INPUT FILE:\r\n", 0), 0u);
 }
 
 TEST(CliInconsistency, SuggestionsOfTheInconsistentExample) {

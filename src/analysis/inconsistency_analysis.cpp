@@ -73,12 +73,18 @@ DropProgram ReadDropProgram(const Workspace& ws) {
   drop.m = std::max(0, ig.RowCount() - 1);
   for (int i = 1; i <= drop.m; ++i) {
     std::vector<double> row(static_cast<size_t>(drop.Columns()), 0.0);
+    double largest = 0;
     for (int c = 0; c < drop.p; ++c) {
       if (!ig.Cell(2 + c, i).empty()) row[c] = ig.Real(2 + c, i);
+      largest = std::max(largest, std::fabs(row[c]));
     }
+    // The margin and the relaxation are measured on the row brought to one size, as the
+    // alpha program measures its relaxation, whatever magnitudes the row was typed in.
+    const double scale = UnitScale(largest);
+    for (int c = 0; c < drop.p; ++c) row[c] *= scale;
     row[drop.p + i - 1] = kDropRelaxation;
     drop.a.push_back(std::move(row));
-    drop.b.push_back(ig.Real(drop.p + 3, i) + kKeptMargin);
+    drop.b.push_back(ig.Real(drop.p + 3, i) * scale + kKeptMargin);
   }
   std::vector<double> norm(static_cast<size_t>(drop.Columns()), 0.0);
   for (int c = 1; c < drop.p; ++c) norm[c] = 1;
@@ -114,7 +120,9 @@ void BSuggestClick(const Workspace& ws, UserPort& port, IAForm& form) {
         return;
       }
       if (status != 0) {
-        port.Error("Error accessing LPSolver");
+        // Stopped by the user: what was found stays, and nothing went wrong.
+        if (SolverLastStop() == SolverStop::kCancelled) return;
+        port.Error(SolveErrorText("Error accessing LPSolver"));
         return;
       }
       const double e = -SolverObjective();

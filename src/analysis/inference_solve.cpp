@@ -16,6 +16,16 @@ namespace {
 
 std::string Num(int value) { return std::to_string(value); }
 
+// The relaxation alpha is measured on rows brought to one size (largest coefficient of
+// lambda and the weights in [1, 2), by a power of two): the verdict then does not depend
+// on whether a constraint is typed as k1 >= 0.1 or as 1e-9 k1 >= 1e-10. The rows the
+// program builds itself (examples, bounds) already have that size and stay as they are.
+double RowUnitScale(const std::vector<double>& coefficients) {
+  double largest = 0;
+  for (const double value : coefficients) largest = std::max(largest, std::fabs(value));
+  return UnitScale(largest);
+}
+
 // A coefficient cell the loaders read: an empty one is first set to "0" in the table.
 double LoaderCoefficient(Table& grid, int col, int row) {
   if (grid.Cell(col, row).empty()) grid.SetCell(col, row, "0");
@@ -42,23 +52,35 @@ class Loader {
 };
 
 // Coefficients, sense and right-hand side of one table row in solver row `solver_row`;
-// the sense is refused with `ineq_message` unless it is one of `senses`.
+// the sense is refused with `ineq_message` unless it is one of `senses`. With a
+// tolerance (column n + 2, bounded by it), the row is relaxed by it on its unit scale as
+// the alpha program relaxes it; an equality then takes `extra_row` for its second side.
 bool LoadRow(Loader& load, Table& grid, int row, int solver_row, int n, const char* senses,
-             const std::string& ineq_message) {
-  for (int c = 1; c <= n + 1; ++c) {
-    const double value = LoaderCoefficient(grid, c, row);
-    if (!load.Check(SolverSetCoefficient(solver_row, c, value),
-                    "Error in A" + Num(solver_row) + "," + Num(c))) {
-      return false;
-    }
-  }
+             const std::string& ineq_message, bool relaxed = false, int extra_row = 0) {
+  std::vector<double> coefficients(static_cast<size_t>(n) + 1);
+  for (int c = 1; c <= n + 1; ++c) coefficients[c - 1] = LoaderCoefficient(grid, c, row);
+  const double scale = relaxed ? RowUnitScale(coefficients) : 1.0;
   const std::string& sign = grid.Cell(n + 2, row);
   if (sign.empty() || std::string(senses).find(sign[0]) == std::string::npos) {
     return load.Fail(ineq_message);
   }
-  if (!load.Check(SolverSetRowSense(solver_row, sign[0]), ineq_message)) return false;
-  return load.Check(SolverSetRhs(solver_row, grid.Real(n + 3, row)),
-                    "Error in b" + Num(solver_row));
+  const double rhs = grid.Real(n + 3, row) * scale;
+  auto side = [&](int target, char sense) {
+    for (int c = 1; c <= n + 1; ++c) {
+      if (!load.Check(SolverSetCoefficient(target, c, coefficients[c - 1] * scale),
+                      "Error in A" + Num(target) + "," + Num(c))) {
+        return false;
+      }
+    }
+    if (relaxed && !load.Check(SolverSetCoefficient(target, n + 2, sense == '<' ? -1 : 1),
+                               "Error in A" + Num(target) + "," + Num(n + 2))) {
+      return false;
+    }
+    if (!load.Check(SolverSetRowSense(target, sense), ineq_message)) return false;
+    return load.Check(SolverSetRhs(target, rhs), "Error in b" + Num(target));
+  };
+  if (relaxed && sign[0] == '=') return side(solver_row, '>') && side(extra_row, '<');
+  return side(solver_row, sign[0]);
 }
 
 void ShowSolution(Workspace& ws, int dgrid_row, const std::vector<double>& solution) {
@@ -94,8 +116,11 @@ int LoadInferenceProgram(Workspace& ws, UserPort& port) {
         !load.Check(SolverSetCoefficient(i, 2, -s), "Error in setting IP" + Num(i) + ",1-")) {
       break;
     }
+    std::vector<double> row(static_cast<size_t>(n) + 1);
+    for (int c = 2; c <= n + 2; ++c) row[c - 2] = LoaderCoefficient(ip, c, i);
+    const double scale = RowUnitScale(row);
     for (int c = 2; c <= n + 2 && load.ok(); ++c) {
-      load.Check(SolverSetCoefficient(i, c + 1, LoaderCoefficient(ip, c, i)),
+      load.Check(SolverSetCoefficient(i, c + 1, row[c - 2] * scale),
                  "Error in setting IP" + Num(i) + "," + Num(c));
     }
     if (!load.ok()) break;
@@ -105,7 +130,7 @@ int LoadInferenceProgram(Workspace& ws, UserPort& port) {
       break;
     }
     if (!load.Check(SolverSetRowSense(i, sign[0]), "Error in Ineq" + Num(i))) break;
-    load.Check(SolverSetRhs(i, ip.Real(n + 4, i)), "Error in b" + Num(i));
+    load.Check(SolverSetRhs(i, ip.Real(n + 4, i) * scale), "Error in b" + Num(i));
   }
   const int norm = rows + 1;
   if (load.ok()) {
@@ -138,33 +163,58 @@ int LoadInferenceProgram(Workspace& ws, UserPort& port) {
   return load.ok() ? 0 : -1;
 }
 
-int LoadRobustProgram(Workspace& ws, UserPort& port) {
+int LoadRobustProgram(Workspace& ws, UserPort& port, double tolerance) {
   const int n = ws.CriteriaCount;
   const int constraints = ws.ConstraintsCount;
   const int examples = ws.ExampleRowsCount;
-  if (SolverInit(n + 1, constraints + examples) != 0) {
+  const bool relaxed = tolerance > 0;
+  // A relaxed equality (other than "Norm", which the alpha program keeps exact) needs a
+  // row for each side.
+  auto split = [&](const Table& grid, int r) {
+    return relaxed && grid.Cell(n + 2, r).starts_with("=") && (&grid != &ws.CGrid || r > 1);
+  };
+  int equalities = 0;
+  for (int r = 2; r <= constraints; ++r) equalities += split(ws.CGrid, r) ? 1 : 0;
+  for (int e = 1; e <= examples; ++e) equalities += split(ws.ICGrid, e) ? 1 : 0;
+  if (SolverInit(n + 1 + (relaxed ? 1 : 0), constraints + examples + equalities) != 0) {
     port.Error("Error LP in size");
     return -1;
   }
   Loader load(port);
+  int extra = constraints + examples;
   for (int r = 1; r <= constraints; ++r) {
-    if (!LoadRow(load, ws.CGrid, r, r, n, "<=>", "Error in Ineq" + Num(r))) return -1;
+    if (!LoadRow(load, ws.CGrid, r, r, n, "<=>", "Error in Ineq" + Num(r), relaxed && r > 1,
+                 split(ws.CGrid, r) ? ++extra : 0)) {
+      return -1;
+    }
   }
   for (int e = 1; e <= examples; ++e) {
     const int row = constraints + e;
-    if (!LoadRow(load, ws.ICGrid, e, row, n, "<=>", "Error in Inf Ineq" + Num(row))) return -1;
+    if (!LoadRow(load, ws.ICGrid, e, row, n, "<=>", "Error in Inf Ineq" + Num(row), relaxed,
+                 split(ws.ICGrid, e) ? ++extra : 0)) {
+      return -1;
+    }
   }
   for (int c = 1; c <= n + 1; ++c) {
-    const double lower = ws.BGrid.Real(c, 1);
-    const double upper = ws.BGrid.Real(c, 2);
+    double lower = ws.BGrid.Real(c, 1);
+    double upper = ws.BGrid.Real(c, 2);
     if (upper < lower) {
       port.Error("LB>UB in column " + Num(c));
       return -1;
+    }
+    if (relaxed) {
+      // The alpha program relaxes the bounds as rows but keeps every parameter in [0, 1].
+      lower = std::max(0.0, lower - tolerance);
+      upper = std::min(1.0, upper + tolerance);
     }
     if (!load.Check(SolverSetLowerBound(c, lower), "Error in LB" + Num(c)) ||
         !load.Check(SolverSetUpperBound(c, upper), "Error in UB" + Num(c))) {
       return -1;
     }
+  }
+  if (relaxed && (!load.Check(SolverSetLowerBound(n + 2, 0), "Error in LB" + Num(n + 2)) ||
+                  !load.Check(SolverSetUpperBound(n + 2, tolerance), "Error in UB" + Num(n + 2)))) {
+    return -1;
   }
   return 0;
 }
@@ -179,7 +229,7 @@ std::optional<double> InferParameters(Workspace& ws, UserPort& port) {
     return std::nullopt;
   }
   if (status != 0) {
-    port.Error("Unexpected Error in Inference Program: " + Num(status));
+    port.Error(SolveErrorText("Unexpected Error in Inference Program: " + Num(status)));
     return std::nullopt;
   }
   ws.InferredSolution = SolverParameters(ws.CriteriaCount);
@@ -220,10 +270,13 @@ double RelaxationOf(const Workspace& ws, const std::vector<double>& solution) {
   const int n = ws.CriteriaCount;
   const Table& ip = ws.IPGrid;
   double alpha = -1024;
+  std::vector<double> row(static_cast<size_t>(n) + 1);
   for (int r = 1; r < ip.RowCount(); ++r) {
+    for (int i = 0; i <= n; ++i) row[i] = ip.Real(i + 2, r);
+    const double scale = RowUnitScale(row);
     double lhs = 0;
-    for (int i = 0; i <= n; ++i) lhs += ip.Real(i + 2, r) * solution[i];
-    const double rhs = ip.Real(n + 4, r);
+    for (int i = 0; i <= n; ++i) lhs += row[i] * scale * solution[i];
+    const double rhs = ip.Real(n + 4, r) * scale;
     alpha = std::max(alpha, ip.Cell(n + 3, r)[0] == '<' ? lhs - rhs : rhs - lhs);
   }
   // The alpha program bounds every parameter to [0, 1] and normalises the weights
@@ -264,7 +317,8 @@ void SolveForAssignment(Workspace& ws, UserPort& port, int row, int h) {
   if (LoadInferenceProgram(ws, port) != 0) return;
   const int32_t status = SolverSolve();
   if (status != 0) {
-    port.Error("Unexpected Error in Inference Program: " + Num(status));
+    if (SolverLastStop() == SolverStop::kCancelled) return;
+    port.Error(SolveErrorText("Unexpected Error in Inference Program: " + Num(status)));
     return;
   }
   ShowSolution(ws, 1, SolverParameters(n));

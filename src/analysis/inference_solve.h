@@ -23,8 +23,11 @@ int LoadInferenceProgram(Workspace& ws, UserPort& port);
 
 // Loads the plain program in lambda and the weights: CGrid (with its "Norm" row),
 // the example rows of ICGrid, and the bounds of BGrid as column bounds. The objective
-// is left at 0. 0 on success; -1 after an error message.
-int LoadRobustProgram(Workspace& ws, UserPort& port);
+// is left at 0. 0 on success; -1 after an error message. A positive `tolerance` (the
+// alpha of a consistent verdict) relaxes every row but "Norm", and every bound within
+// [0, 1], by that much, as the alpha program does: the region the verdict found
+// non-empty. Column n + 2 then carries the relaxation.
+int LoadRobustProgram(Workspace& ws, UserPort& port, double tolerance = 0);
 
 // Solves the alpha program and stores the inferred parameters (InferredSolution and
 // DGrid row 2). The smallest relaxation alpha, or nothing after a message.
@@ -34,10 +37,10 @@ std::optional<double> InferParameters(Workspace& ws, UserPort& port);
 // violated rows, the menu and tab changes.
 void ShowInconsistentResult(Workspace& ws, UserPort& port, double alpha);
 
-// The largest violation of the IPGrid rows, of the [0, 1] bounds and of the
-// normalisation row by the parameter vector `solution` (lambda, k_1..k_n): the alpha
-// under which that vector satisfies the alpha program. Nothing violated gives 0 at
-// most (a negative value is the smallest margin of the rows).
+// The largest violation of the IPGrid rows (each on its unit scale), of the [0, 1] bounds and of
+// the normalisation row by the parameter vector `solution` (lambda, k_1..k_n): the alpha under
+// which that vector satisfies the alpha program. Nothing violated gives 0 at most (a negative value
+// is the smallest margin of the rows).
 double RelaxationOf(const Workspace& ws, const std::vector<double>& solution);
 
 // Re-solves the alpha program with the assignment of action `row` to category `h`

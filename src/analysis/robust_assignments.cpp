@@ -75,11 +75,24 @@ void NeutralSolution(Workspace& ws) {
   }
 }
 
+// Unwinds the range search when a solve stopped before it proved anything.
+struct RunStopped {};
+
 // The outcome of one robust solve: the objective, or nothing when the program is
 // infeasible.
-std::optional<double> RobustSolve() {
+std::optional<double> RobustSolve(UserPort& port) {
   const int32_t status = SolverSolve();
-  if (status == -1) throw AssertionFailure("Error in LP input", "Main");
+  if (status == -1) {
+    // A solve that stopped proves nothing: the run ends without ranges, silently when the
+    // user asked for it.
+    const SolverStop stop = SolverLastStop();
+    if (stop == SolverStop::kCancelled) throw RunStopped();
+    if (stop != SolverStop::kRejected && stop != SolverStop::kNone) {
+      port.Error(SolveErrorText("The robust assignments could not be computed"));
+      throw RunStopped();
+    }
+    throw AssertionFailure("Error in LP input", "Main");
+  }
   if (status == 2) throw AssertionFailure("Error in LP input: unlimited solution", "Main");
   if (status != 0) return std::nullopt;
   return SolverObjective();
@@ -111,7 +124,7 @@ Search ActionRange(Workspace& ws, UserPort& port, int i) {
     if (!SetBoundaryObjective(port, CredibilityCoefficients(ws, i, c - 1), 1.0)) {
       return Search::kStopped;
     }
-    const std::optional<double> best = RobustSolve();
+    const std::optional<double> best = RobustSolve(port);
     if (!best) return Search::kInfeasible;
     if (!(*best > kReachableMargin)) break;
     ++c;
@@ -122,7 +135,7 @@ Search ActionRange(Workspace& ws, UserPort& port, int i) {
     if (!SetBoundaryObjective(port, CredibilityCoefficients(ws, i, c - 1), -1.0)) {
       return Search::kStopped;
     }
-    const std::optional<double> objective = RobustSolve();
+    const std::optional<double> objective = RobustSolve(port);
     if (!objective) return Search::kInfeasible;
     if (!(-*objective < -kReachableMargin)) break;
     --c;
@@ -214,14 +227,23 @@ void RunResults(Workspace& ws, UserPort& port) {
   // Robust phase.
   ws.view.inconsistency_enabled = false;
   ws.view.variability_order_enabled = true;
-  if (LoadRobustProgram(ws, port) != 0) return;
+  // A consistent verdict with a positive alpha (within the tolerance) comes with ranges:
+  // they are those of the region the verdict found, the rows relaxed by alpha (and a
+  // hair for rounding) as the alpha program relaxed them.
+  const double tolerance = alpha > 0 ? alpha * (1 + 1e-9) + 1e-12 : 0;
+  if (LoadRobustProgram(ws, port, tolerance) != 0) return;
   const int m = ws.ActionsCount;
   port.ShowProgress(m);
   port.SetProgress(0);
   ws.view.calc_panel_visible = true;
   for (int p = 1; p <= m; ++p) {
     if (p % 5 == 0) port.SetProgress(p);
-    const Search search = ActionRange(ws, port, p);
+    Search search = Search::kStopped;
+    try {
+      search = ActionRange(ws, port, p);
+    } catch (const RunStopped&) {
+      return;
+    }
     if (search == Search::kStopped) return;
     // A cancelled solve reports whatever state it stopped in; the user asked to stop,
     // so nothing is concluded from it and the run ends without ranges.

@@ -281,7 +281,7 @@ void Search::Run() {
   while (true) {
     Dive();
     EndOfDive();
-    if (e_.trace.CancelRequested()) e_.flags.unfinished = true;
+    if (e_.trace.CancelRequested()) e_.flags.unfinished = e_.flags.cancelled = true;
     if (e_.flags.unfinished) {
       ClearTree();
       break;
@@ -830,7 +830,11 @@ void IntegerSolve(LpEngine& engine) {
   engine.solve_start = start;
   if (engine.factor.inversion_count == 1 && !LpCrashBasis(engine)) return;
   engine.flags.unfinished = false;
+  engine.flags.cancelled = false;
+  engine.flags.numerical_trouble = false;
   SolveConfirmingInfeasibility(engine, true);
+  // A root relaxation given up for numerical trouble proves no infeasibility.
+  if (engine.flags.numerical_trouble && engine.iter.n_inf > 0) engine.flags.unfinished = true;
   if (!engine.flags.unfinished && engine.iter.n_inf == 0) {
     DeleteNamedFile(EngineFileName(engine.problem_name, "INF"));
     if (!engine.flags.unbounded) BranchAndBoundSearch(engine);

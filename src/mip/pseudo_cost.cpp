@@ -136,7 +136,9 @@ void EstimatePseudoCosts(LpEngine& engine, int32_t v) {
   double up = kUnknownPseudoCost;
   double down = kUnknownPseudoCost;
   for (int32_t j = m + 1; j <= engine.column_count; ++j) {
-    if (j % 10 == 0 && engine.trace.PumpEvents()) engine.flags.unfinished = true;
+    if (j % 10 == 0 && engine.trace.PumpEvents()) {
+      engine.flags.unfinished = engine.flags.cancelled = true;
+    }
     LpColumn& column = engine.Column(j);
     if (column.upper - column.lower <= kZeroTolerance) continue;
     double a = 0;

@@ -6,6 +6,7 @@
 
 #include "solver/factorization.h"
 #include "solver/perturbation.h"
+#include "support/engine_folder.h"
 #include "support/support_routines.h"
 
 namespace vido {
@@ -39,7 +40,8 @@ void ApplyRecords(LpEngine& engine, const std::string& line, int32_t front) {
 
 std::string EngineFileName(const std::string& problem_name, const std::string& suffix) {
   const size_t dot = problem_name.find('.');
-  return (dot == std::string::npos ? std::string() : problem_name.substr(0, dot + 1)) + suffix;
+  return EngineFolder() +
+         (dot == std::string::npos ? std::string() : problem_name.substr(0, dot + 1)) + suffix;
 }
 
 // Free columns and N-row logicals stay basic at the front; the file's X columns follow
@@ -52,7 +54,9 @@ bool LpLoadBasis(LpEngine& engine) {
     // Nothing writes a basis file, so it is missing at nearly every restart of a search:
     // a program driving the engine (the solver interface) gets the line in the trace,
     // not a box that stops its run each time.
-    const std::string message = "BASIS FILE " + file_name + " NOT FOUND";
+    // Named as the user knows it, without the engine's private folder.
+    const std::string message =
+        "BASIS FILE " + file_name.substr(file_name.rfind('/') + 1) + " NOT FOUND";
     if (engine.flags.non_interactive) {
       engine.trace.TraceLine(message);
     } else {

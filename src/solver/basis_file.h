@@ -7,7 +7,8 @@
 
 namespace vido {
 
-// The name of one of the engine's files in the current folder: the problem name up to
+// The path of one of the engine's files, in the engine's private folder (never the
+// user's current folder): the problem name up to
 // and including its first ".", then the suffix ("BSS", "FIL", "PSE", "INF"). A name
 // without a dot contributes nothing, so "MIPSolver" gives the bare suffix.
 std::string EngineFileName(const std::string& problem_name, const std::string& suffix);

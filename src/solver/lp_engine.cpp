@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "support/engine_failure.h"
+#include "support/engine_folder.h"
 #include "support/support_routines.h"
 #include "support/user_port.h"
 
@@ -192,10 +193,12 @@ void LpCreate(LpEngine& engine, UserPort& port) {
   engine.search.StrategyShare1 = static_cast<uint8_t>(std::clamp(s.strat1, 0, 255));
   engine.search.StrategyShare2 = static_cast<uint8_t>(std::clamp(s.strat2, 0, 255));
 
+  // The log goes where the user asked for one (and is then on), else into the
+  // engine's own folder.
+  if (!SolverLogFile().empty()) s.log_file = true;
   EmptyModel(engine);
-  std::error_code error;
-  const std::filesystem::path folder = std::filesystem::current_path(error);
-  engine.trace.Activate(port, error ? std::string(".") : folder.string());
+  engine.trace.Activate(port,
+                        SolverLogFile().empty() ? EngineFolder() + "LP.LOG" : SolverLogFile());
 }
 
 void LpClear(LpEngine& engine) {

@@ -212,6 +212,7 @@ struct LpFlags {
   bool unfinished = false;
   bool numerical_trouble = false;
   bool limit_reached = false;
+  bool cancelled = false;  // the user asked to stop
   bool has_free_columns = false;
   bool non_interactive = false;
   bool maximise = true;          // objective sign: +1 when set

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "support/engine_folder.h"
 #include "support/support_routines.h"
 #include "support/user_port.h"
 
@@ -531,7 +532,8 @@ class Presolve {
 
 std::string PresolveReportName(const std::string& problem_name) {
   const size_t dot = problem_name.find('.');
-  return (dot == std::string::npos ? std::string() : problem_name.substr(0, dot + 1)) + "CMP";
+  return EngineFolder() +
+         (dot == std::string::npos ? std::string() : problem_name.substr(0, dot + 1)) + "CMP";
 }
 
 int32_t LpPresolve(LpEngine& engine) { return Presolve(engine).Run(); }

@@ -16,8 +16,8 @@ namespace vido {
 // changed. Returns the number of changes reported.
 int32_t LpPresolve(LpEngine& engine);
 
-// The report file of a problem: its name up to and including the first ".", then "CMP"
-// ("MIPSolver" gives "CMP").
+// The report file of a problem, in the engine's folder: its name up to and including the
+// first ".", then "CMP" ("MIPSolver" gives "CMP").
 std::string PresolveReportName(const std::string& problem_name);
 
 }  // namespace vido

@@ -40,6 +40,7 @@ std::string ObjectiveText(double value) {
 void Pump(LpEngine& engine) {
   if (engine.trace.PumpEvents() || engine.trace.CancelRequested()) {
     engine.flags.unfinished = true;
+    engine.flags.cancelled = true;
   }
 }
 
@@ -348,6 +349,7 @@ void LpLinearSolve(LpEngine& engine) {
   if (engine.factor.inversion_count == 1 && !LpCrashBasis(engine)) return;
   engine.flags.unfinished = false;
   engine.flags.numerical_trouble = false;
+  engine.flags.cancelled = false;
   LpSimplex(engine, true);
   engine.elapsed_time += NowSeconds() - start;
   engine.solve_start = NowSeconds();
@@ -355,9 +357,12 @@ void LpLinearSolve(LpEngine& engine) {
 }
 
 std::string LpLinearStatus(const LpEngine& engine) {
-  // A solve given up for numerical trouble proves neither optimality nor infeasibility:
-  // the caller must not take its basis for an answer.
-  if (engine.flags.numerical_trouble) return "UNFINISHED";
+  // A solve given up for numerical trouble, stopped by a limit or cancelled proves
+  // neither optimality nor infeasibility: the caller must not take its basis for an
+  // answer.
+  if (engine.flags.numerical_trouble || engine.flags.limit_reached || engine.flags.cancelled) {
+    return "UNFINISHED";
+  }
   if (engine.iter.n_inf >= 1) return "PROBLEM IS INFEASIBLE";
   if (engine.flags.unbounded) return "UNBOUNDED SOLUTION";
   return "OPTIMAL SOLUTION";

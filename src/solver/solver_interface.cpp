@@ -1,5 +1,6 @@
 #include "solver/solver_interface.h"
 
+#include <algorithm>
 #include <cmath>
 #include <exception>
 #include <memory>
@@ -10,6 +11,7 @@
 #include "solver/lp_engine.h"
 #include "solver/simplex_driver.h"
 #include "support/command_error.h"
+#include "support/number_text.h"
 #include "support/user_port.h"
 
 namespace vido {
@@ -49,6 +51,31 @@ UserPort& PortInUse() {
   return Port() != nullptr ? *Port() : silent;
 }
 
+struct Limits {
+  int64_t iterations = 0;  // 0: the default
+  double seconds = 0;
+};
+
+Limits& SolveLimits() {
+  static Limits limits;
+  return limits;
+}
+
+SolverStop& LastStop() {
+  static SolverStop stop = SolverStop::kNone;
+  return stop;
+}
+
+// The power of two that brings the largest coefficient of row i into [1, 2): an exact
+// scaling, so the row keeps its solutions, while the engine's absolute tolerances
+// (pivots, feasibility, dropped entries) see rows of one size whatever magnitudes the
+// user typed. Rows without coefficients keep the factor 1.
+double RowScale(DenseProblem& problem, int32_t i) {
+  double largest = 0;
+  for (int32_t j = 1; j <= problem.n; ++j) largest = std::max(largest, std::fabs(problem.A(i, j)));
+  return UnitScale(largest);
+}
+
 bool ValidColumn(int32_t j) { return Problem().created && j >= 1 && j <= Problem().n; }
 bool ValidRow(int32_t i) { return Problem().created && i >= 1 && i <= Problem().m; }
 
@@ -79,21 +106,31 @@ bool BuildModel(LpEngine& engine, DenseProblem& problem) {
     if (!LpDefineRow(engine, name, type)) return false;
     row_index[i] = engine.row_count;
   }
+  // Integer programs are not scaled: their big-M rows are built with the margin and the
+  // relaxation in the rows' own units, and the search's integrality tolerance is
+  // measured against them.
+  bool continuous = true;
+  for (int32_t j = 1; j <= problem.n; ++j) continuous = continuous && problem.type[j] == 'C';
+  std::vector<double> scale(problem.m + 1, 1.0);
+  for (int32_t i = 1; continuous && i <= problem.m; ++i) scale[i] = RowScale(problem, i);
   // Each (row, column) pair arrives once into a fresh model, so the entries are appended
-  // directly: the same columns, entries and order as setting them one by one.
+  // directly: the same columns, entries and order as setting them one by one. An entry
+  // that scaling leaves below the engine's zero is one the row's other coefficients
+  // outweigh by more than 1e11: it goes, as the engine drops such values itself.
   for (int32_t j = 1; j <= problem.n; ++j) {
     const std::string name = "Var" + std::to_string(j);
     int32_t position = 0;
     auto add = [&](int32_t row, double value) {
-      if (value == 0) return;
+      if (value == 0 || (row != row_index[0] && std::fabs(value) < kZeroTolerance)) return;
       if (position == 0) position = LpFindColumn(engine, name);
       LpAppendEntry(engine, position, row, value);
     };
     add(row_index[0], problem.c[j]);
-    for (int32_t i = 1; i <= problem.m; ++i) add(row_index[i], problem.A(i, j));
+    for (int32_t i = 1; i <= problem.m; ++i) add(row_index[i], problem.A(i, j) * scale[i]);
   }
   for (int32_t i = 1; i <= problem.m; ++i) {
-    if (problem.b[i] != 0) LpSetRhs(engine, "Const" + std::to_string(i), problem.b[i]);
+    const double b = problem.b[i] * scale[i];
+    if (b != 0) LpSetRhs(engine, "Const" + std::to_string(i), b);
   }
   for (int32_t j = 1; j <= problem.n; ++j) {
     const std::string name = "Var" + std::to_string(j);
@@ -122,10 +159,42 @@ bool BuildModel(LpEngine& engine, DenseProblem& problem) {
   return true;
 }
 
+// Why an unfinished solve stopped, from the engine's flags.
+SolverStop StopOf(const LpEngine& engine) {
+  if (engine.flags.cancelled) return SolverStop::kCancelled;
+  if (engine.flags.numerical_trouble) return SolverStop::kNumerical;
+  if (engine.flags.limit_reached) {
+    return engine.iter.iteration_count > engine.settings.max_iter ? SolverStop::kIterationLimit
+                                                                  : SolverStop::kTimeLimit;
+  }
+  return SolverStop::kRejected;
+}
+
+// No solve runs unbounded in iterations or time: a linear program of these sizes needs
+// a few times (rows + columns) pivots; the integer search is bounded by its time.
+void ApplyLimits(LpEngine& engine, const DenseProblem& problem, bool continuous) {
+  const Limits& limits = SolveLimits();
+  int64_t iterations = limits.iterations;
+  if (iterations <= 0) {
+    iterations =
+        continuous ? 10000 + 50 * (static_cast<int64_t>(problem.m) + problem.n) : 200000000;
+  }
+  double seconds = limits.seconds > 0 ? limits.seconds : continuous ? 60 : 900;
+  // A parameter setting that is tighter still (a test's) stays.
+  engine.settings.max_iter =
+      static_cast<int32_t>(std::min<int64_t>({iterations, 2000000000, engine.settings.max_iter}));
+  engine.settings.max_time = static_cast<int32_t>(
+      std::min<double>(std::clamp(std::ceil(seconds), 1.0, 2e9), engine.settings.max_time));
+}
+
 int32_t SolveWith(LpEngine& engine, DenseProblem& problem) {
-  if (!BuildModel(engine, problem)) return kRejected;
+  if (!BuildModel(engine, problem)) {
+    LastStop() = SolverStop::kRejected;
+    return kRejected;
+  }
   bool continuous = true;
   for (int32_t j = 1; j <= problem.n; ++j) continuous = continuous && problem.type[j] == 'C';
+  ApplyLimits(engine, problem, continuous);
   int32_t status = kRejected;
   if (continuous) {
     LpLinearSolve(engine);
@@ -134,6 +203,7 @@ int32_t SolveWith(LpEngine& engine, DenseProblem& problem) {
     IntegerSolve(engine);
     status = StatusOf(LpIntegerStatus(engine));
   }
+  if (status == kRejected) LastStop() = StopOf(engine);
   if (status != kOptimal) return status;
   std::vector<double> x(problem.n + 1, 0.0);
   double objective = 0;
@@ -150,6 +220,36 @@ int32_t SolveWith(LpEngine& engine, DenseProblem& problem) {
 }  // namespace
 
 void SolverSetUserPort(UserPort* port) { Port() = port; }
+
+SolverStop SolverLastStop() { return LastStop(); }
+
+const char* SolverStopText(SolverStop stop) {
+  switch (stop) {
+    case SolverStop::kNone:
+      return "";
+    case SolverStop::kRejected:
+      return "the program was rejected";
+    case SolverStop::kIterationLimit:
+      return "the iteration limit was reached";
+    case SolverStop::kTimeLimit:
+      return "the time limit was reached";
+    case SolverStop::kCancelled:
+      return "the solve was cancelled";
+    case SolverStop::kNumerical:
+      return "numerical trouble: the program's numbers are too far apart to be solved reliably";
+  }
+  return "";
+}
+
+std::string SolveErrorText(const std::string& message) {
+  const SolverStop stop = SolverLastStop();
+  if (stop == SolverStop::kNone || stop == SolverStop::kRejected) return message;
+  return message + "\n" + SolverStopText(stop);
+}
+
+void SolverSetLimits(int64_t max_iterations, double max_seconds) {
+  SolveLimits() = Limits{std::max<int64_t>(0, max_iterations), std::max(0.0, max_seconds)};
+}
 
 int32_t SolverInit(int32_t columns, int32_t rows) {
   DenseProblem& p = Problem();
@@ -217,10 +317,12 @@ int32_t SolverSetLowerBound(int32_t column, double value) {
 
 int32_t SolverSolve() {
   DenseProblem& problem = Problem();
+  LastStop() = SolverStop::kRejected;
   if (!problem.created) return kRejected;
   for (int32_t j = 1; j <= problem.n; ++j) {
     if (problem.lower[j] > problem.upper[j]) return kRejected;
   }
+  LastStop() = SolverStop::kNone;
   // The engine lives for this call only; an internal failure it has already shown
   // unwinds to here and rejects the solve.
   auto engine = std::make_unique<LpEngine>();
@@ -229,6 +331,7 @@ int32_t SolverSolve() {
     LpCreate(*engine, PortInUse());
     status = SolveWith(*engine, problem);
   } catch (const CommandError&) {
+    LastStop() = SolverStop::kRejected;
     status = kRejected;
   }
   LpRelease(*engine);

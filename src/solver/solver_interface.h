@@ -2,6 +2,7 @@
 #define VIDO_SOLVER_SOLVER_INTERFACE_H_
 
 #include <cstdint>
+#include <string>
 
 namespace vido {
 
@@ -29,6 +30,21 @@ int32_t SolverFree();
 // with; set once by the owner of the program (the window, the command line, a test).
 // Without one the engine's messages are discarded.
 void SolverSetUserPort(UserPort* port);
+
+// Why the last SolverSolve returned -1: a solve stopped before it proved anything is
+// never taken for a verdict.
+enum class SolverStop { kNone, kRejected, kIterationLimit, kTimeLimit, kCancelled, kNumerical };
+SolverStop SolverLastStop();
+// The user's words for a stop ("" for kNone).
+const char* SolverStopText(SolverStop stop);
+
+// Limits on every later solve: simplex iterations and seconds. A value of 0 or less
+// restores the default (iterations from the program's size; 60 s for a linear program,
+// 900 s for an integer one).
+// `message`, then on a line of its own why the last solve stopped, when it says more.
+std::string SolveErrorText(const std::string& message);
+
+void SolverSetLimits(int64_t max_iterations, double max_seconds);
 
 }  // namespace vido
 

@@ -22,6 +22,14 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 }  // namespace
 
+double UnitScale(double largest) {
+  largest = std::fabs(largest);
+  if (!(largest > 0) || !std::isfinite(largest)) return 1;
+  int exponent = 0;
+  std::frexp(largest, &exponent);  // largest = f * 2^exponent, f in [0.5, 1)
+  return std::ldexp(1.0, 1 - exponent);
+}
+
 std::string FormatGeneral(double value, int precision) {
   if (precision < 1) precision = 1;
   if (precision > 17) precision = 17;

@@ -26,6 +26,10 @@ std::string NotRealMessage(std::string_view text);     // "'%s' is not a valid f
 std::string NotIntegerMessage(std::string_view text);  // "'%s' is not a valid integer value"
 
 // printf with a std::string result, for the "%d"/"%.3f" patterns of the program's texts.
+// The power of two that brings `largest` (a row's largest coefficient magnitude) into
+// [1, 2); 1 for 0 or a value that is not finite. Multiplying by it is exact.
+double UnitScale(double largest);
+
 std::string Format(const char* pattern, ...) __attribute__((format(printf, 1, 2)));
 
 }  // namespace vido

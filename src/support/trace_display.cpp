@@ -47,17 +47,14 @@ const char* TraceFieldLabel(TracePosition position) {
   return nullptr;
 }
 
-void TraceDisplay::Activate(UserPort& port, const std::string& log_folder) {
+void TraceDisplay::Activate(UserPort& port, const std::string& log_path) {
   active_ = true;
   port_ = &port;
   sink_ = InstalledSink();
   current_line.clear();
   log_failure_shown_ = false;
   cancel_requested_ = false;
-  // The folder, a separator unless it ends in one, then the file name.
-  log_path_ = log_folder;
-  if (!log_path_.empty() && log_path_.back() != '/') log_path_ += '/';
-  log_path_ += "LP.LOG";
+  log_path_ = log_path;
 }
 
 void TraceDisplay::Emit(const std::string& target, const std::string& text) {

@@ -47,8 +47,8 @@ inline constexpr TracePosition SolverStatusField{7, -1};
 class TraceDisplay {
  public:
   // Activates the display: outputs go to the installed sink, events are pumped through
-  // `port`, and the log lives in `log_folder` (the folder current at engine creation).
-  void Activate(UserPort& port, const std::string& log_folder);
+  // `port`, and log lines are appended to the file `log_path` (none when empty).
+  void Activate(UserPort& port, const std::string& log_path);
   bool Active() const { return active_; }
   // Replaces the sink of this display (tests).
   void SetSink(TraceSinkFunction sink) { sink_ = std::move(sink); }

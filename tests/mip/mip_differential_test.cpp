@@ -15,6 +15,7 @@
 #include "solver/dense_program.h"
 #include "solver/glpk_oracle.h"
 #include "solver/solver_interface.h"
+#include "support/engine_folder.h"
 #include "support/trace_display.h"
 
 namespace vido {
@@ -40,7 +41,8 @@ class MipDifferential : public ::testing::Test {
     InstallTraceSink(previous_sink_);
     SolverFree();
     SolverSetUserPort(nullptr);
-    EXPECT_FALSE(std::filesystem::exists("FIL")) << "a search left its swap file behind";
+    EXPECT_FALSE(std::filesystem::exists(EngineFolder() + "FIL"))
+        << "a search left its swap file behind";
   }
 
   // Our status against glp_intopt's; at an optimum the same value within 1e-6 relative

@@ -12,6 +12,7 @@
 #include "common/fake_user_port.h"
 #include "mip/scratch_folder.h"
 #include "support/engine_failure.h"
+#include "support/engine_folder.h"
 
 namespace vido {
 namespace {
@@ -105,10 +106,10 @@ TEST_F(NodeStoreTest, SwappedNodeComesBackEqualAndTheRecordHasItsLayout) {
     EXPECT_EQ(engine.search.WaitingCount, 1);
     EXPECT_EQ(engine.search.SwappedCount, 1);
     ASSERT_TRUE(store.file_exists);
-    ASSERT_TRUE(std::filesystem::exists("FIL"));
+    ASSERT_TRUE(std::filesystem::exists(EngineFolder() + "FIL"));
     std::fflush(store.file);
 
-    std::ifstream file("FIL", std::ios::binary);
+    std::ifstream file(EngineFolder() + "FIL", std::ios::binary);
     std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(file)), {});
     auto word = [&bytes](int k) {
       return static_cast<int32_t>(bytes[4 * k] | bytes[4 * k + 1] << 8 | bytes[4 * k + 2] << 16 |
@@ -136,10 +137,10 @@ TEST_F(NodeStoreTest, SwappedNodeComesBackEqualAndTheRecordHasItsLayout) {
     ExpectSameNode(store.waiting.back(), worst);
     // The index emptied: the file is gone and the limit is back to its start value.
     EXPECT_FALSE(store.file_exists);
-    EXPECT_FALSE(std::filesystem::exists("FIL"));
+    EXPECT_FALSE(std::filesystem::exists(EngineFolder() + "FIL"));
     EXPECT_EQ(engine.search.WaitingLimit, 1073741824);
   }
-  EXPECT_FALSE(std::filesystem::exists("FIL"));
+  EXPECT_FALSE(std::filesystem::exists(EngineFolder() + "FIL"));
 }
 
 TEST_F(NodeStoreTest, SwapFileAlwaysHoldsTheWorstNodes) {
@@ -196,7 +197,7 @@ TEST_F(NodeStoreTest, SwapFileAlwaysHoldsTheWorstNodes) {
   }
   DeleteSwapFile(engine, store);
   EXPECT_EQ(engine.search.SwappedCount, 0);
-  EXPECT_FALSE(std::filesystem::exists("FIL"));
+  EXPECT_FALSE(std::filesystem::exists(EngineFolder() + "FIL"));
 }
 
 TEST_F(NodeStoreTest, ThePseudoCostFileSetsKnownColumnsOnly) {
@@ -205,11 +206,11 @@ TEST_F(NodeStoreTest, ThePseudoCostFileSetsKnownColumnsOnly) {
   LpSetElement(engine, "R1", "x", 1);
   LpSetElement(engine, "R1", "y", 2);
   {
-    std::ofstream file("PSE", std::ios::binary);
+    std::ofstream file(EngineFolder() + "PSE", std::ios::binary);
     file << "x 1.5 .25\r\nnobody 7 7\ny 3E2 4.\n";
   }
   ReadPseudoCosts(engine);
-  std::filesystem::remove("PSE");
+  std::filesystem::remove(EngineFolder() + "PSE");
   EXPECT_FLOAT_EQ(engine.Column(LpLookupColumn(engine, "x")).pseudo_cost_up, 1.5f);
   EXPECT_FLOAT_EQ(engine.Column(LpLookupColumn(engine, "x")).pseudo_cost_down, 0.25f);
   EXPECT_FLOAT_EQ(engine.Column(LpLookupColumn(engine, "y")).pseudo_cost_up, 300.0f);

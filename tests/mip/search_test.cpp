@@ -17,6 +17,7 @@
 #include "solver/glpk_oracle.h"
 #include "solver/simplex_driver.h"
 #include "solver/solver_interface.h"
+#include "support/engine_folder.h"
 #include "support/parameter_table.h"
 #include "support/trace_display.h"
 
@@ -52,7 +53,7 @@ class SearchTest : public ::testing::Test {
   void TearDown() override {
     SolverFree();
     SolverSetUserPort(nullptr);
-    EXPECT_FALSE(std::filesystem::exists("FIL"));
+    EXPECT_FALSE(std::filesystem::exists(EngineFolder() + "FIL"));
   }
 
   // The model the solver interface would build, left set up in `engine`.
@@ -122,14 +123,14 @@ TEST_F(SearchTest, IntegralRootIsTheSolutionWithoutANode) {
   p.a[0] = {1, 1};
   p.b[0] = 1;
   ASSERT_TRUE(testing::LoadIntoSolver(p));
-  std::ofstream("INF") << "left by an earlier run\n";
+  std::ofstream(EngineFolder() + "INF") << "left by an earlier run\n";
   EXPECT_EQ(SolverSolve(), 0);
   EXPECT_EQ(SolverObjective(), 3);
   EXPECT_EQ(SolverValue(1), 1);
   EXPECT_EQ(SolverValue(2), 0);
   EXPECT_TRUE(trace.Has("INTEGER SOLUTION FOUND: Searched nodes 0"));
   // A feasible root relaxation deletes "INF".
-  EXPECT_FALSE(std::filesystem::exists("INF"));
+  EXPECT_FALSE(std::filesystem::exists(EngineFolder() + "INF"));
 }
 
 TEST_F(SearchTest, InfeasibleRootKeepsTheInfFileAndReportsStatusThree) {
@@ -140,10 +141,10 @@ TEST_F(SearchTest, InfeasibleRootKeepsTheInfFileAndReportsStatusThree) {
   p.sense[0] = '>';
   p.b[0] = 2;
   ASSERT_TRUE(testing::LoadIntoSolver(p));
-  std::ofstream("INF") << "x\n";
+  std::ofstream(EngineFolder() + "INF") << "x\n";
   SolverSolve();
   EXPECT_EQ(SolverSolve(), 3);
-  EXPECT_TRUE(std::filesystem::exists("INF"));
+  EXPECT_TRUE(std::filesystem::exists(EngineFolder() + "INF"));
 }
 
 TEST_F(SearchTest, IntegerBoundsAreMadeIntegralAndDefaultToThreeHundredThousand) {
@@ -231,7 +232,7 @@ TEST_F(SearchTest, CancelledSearchIsUnfinishedAndLeavesNoSwapFile) {
   EXPECT_EQ(port.engine_messages, std::vector<std::string>{"OPTIMIZATION Cancelled"});
   EXPECT_TRUE(trace.Has("BASIS FILE BSS NOT FOUND"));
   EXPECT_EQ(SolverObjective(), optimum);  // the last successful solve stays
-  EXPECT_FALSE(std::filesystem::exists("FIL"));
+  EXPECT_FALSE(std::filesystem::exists(EngineFolder() + "FIL"));
 }
 
 TEST_F(SearchTest, IterationLimitMakesTheSearchUnfinished) {
@@ -325,8 +326,8 @@ TEST_F(SearchTest, BasisFileReplacesTheBasis) {
   p.b = {4, 4};
   p.upper = {3, 1e21, 2};
   Build(p);
-  EXPECT_EQ(EngineFileName("MIPSolver", "BSS"), "BSS");
-  EXPECT_EQ(EngineFileName("prob.lp", "BSS"), "prob.BSS");
+  EXPECT_EQ(EngineFileName("MIPSolver", "BSS"), EngineFolder() + "BSS");
+  EXPECT_EQ(EngineFileName("prob.lp", "BSS"), EngineFolder() + "prob.BSS");
 
   // A missing file: a box for a user at the engine, a trace line under the interface.
   engine.flags.non_interactive = false;
@@ -339,7 +340,8 @@ TEST_F(SearchTest, BasisFileReplacesTheBasis) {
 
   // Two X records on one line: both columns basic. A U record for a column without a
   // finite upper bound is ignored; one with a finite bound puts it there.
-  std::ofstream("BSS") << "MIPSolver\r\n X Var1 X Var2\n U Var2\n U Var3\nENDATA\n";
+  std::ofstream(EngineFolder() + "BSS")
+      << "MIPSolver\r\n X Var1 X Var2\n U Var2\n U Var3\nENDATA\n";
   ASSERT_TRUE(LpLoadBasis(engine));
   const int32_t m = engine.row_count;
   auto position = [&](const char* name) { return LpLookupColumn(engine, name); };
@@ -353,12 +355,12 @@ TEST_F(SearchTest, BasisFileReplacesTheBasis) {
   EXPECT_NEAR(engine.iter.objective, 6, 1e-9);
 
   // Only the name line and ENDATA: the objective row's logical, then what stands next.
-  std::ofstream("BSS") << "MIPSolver\nENDATA\n";
+  std::ofstream(EngineFolder() + "BSS") << "MIPSolver\nENDATA\n";
   ASSERT_TRUE(LpLoadBasis(engine));
   EXPECT_LE(LpLookupColumn(engine, "OBJ"), m);
   LpSimplex(engine, true);
   EXPECT_NEAR(engine.iter.objective, 6, 1e-9);
-  std::filesystem::remove("BSS");
+  std::filesystem::remove(EngineFolder() + "BSS");
 }
 
 }  // namespace

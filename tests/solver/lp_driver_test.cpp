@@ -19,6 +19,7 @@
 #include "solver/simplex_driver.h"
 #include "solver/simplex_iteration.h"
 #include "solver/solver_interface.h"
+#include "support/engine_folder.h"
 #include "support/parameter_table.h"
 #include "support/support_routines.h"
 
@@ -233,14 +234,35 @@ TEST_F(LpDriverPathTest, MoreThanTenRestartsGiveUpWithNumericalProblems) {
   EXPECT_EQ(LpLinearStatus(engine), "UNFINISHED");
 }
 
-TEST_F(LpDriverPathTest, NumericalProblemsReachTheSolverInterfaceAsAFailure) {
+TEST_F(LpDriverPathTest, TheSolverInterfaceScalesRowsAndReportsStopsAsFailures) {
   ClockGuard guard;
   FreezeClock();
+  // The cone that stalls the engine for good has rows of 1e6 beside a normalisation row of
+  // 1: brought to one size by the interface, it solves to the optimum.
   const DenseProgram p = DegenerateCone(60, 60, 1e6, 8);
   ASSERT_TRUE(testing::LoadIntoSolver(p));
+  ASSERT_EQ(SolverSolve(), 0);
+  // GLPK's simplex stops 4e-4 short on this one (its exact simplex takes too long for a
+  // test): the point must satisfy every row and be at least as good.
+  std::vector<double> x(p.n);
+  for (int j = 0; j < p.n; ++j) x[j] = SolverValue(j + 1);
+  EXPECT_EQ(testing::CheckSolution(p, x, 1e-9), "");
+  EXPECT_GE(SolverObjective(), GlpkOptimum(p) - 1e-9);
+  EXPECT_EQ(SolverLastStop(), SolverStop::kNone);
+  const double optimum = SolverObjective();
+
+  // A solve stopped by the iteration limit proves nothing: -1 with the reason, and the
+  // previous solution stays.
+  const DenseProgram q = DenseRandom(40, 40, 3);
+  ASSERT_TRUE(testing::LoadIntoSolver(q));
+  SolverSetLimits(5, 0);
   EXPECT_EQ(SolverSolve(), -1);
-  // The previous solution stays: nothing of the failed solve is fetched.
-  EXPECT_EQ(SolverObjective(), 0);
+  EXPECT_EQ(SolverLastStop(), SolverStop::kIterationLimit);
+  EXPECT_EQ(SolverObjective(), optimum);
+  EXPECT_EQ(SolveErrorText("Failed"), "Failed\nthe iteration limit was reached");
+  SolverSetLimits(0, 0);
+  EXPECT_EQ(SolverSolve(), 0);
+  EXPECT_NEAR(SolverObjective(), GlpkOptimum(q), 1e-6);
   SolverFree();
 }
 
@@ -412,24 +434,22 @@ TEST_F(LpDriverPathTest, TimeLimitStopsTheSolve) {
   Load(DenseRandom(60, 60, 2));
   LpLinearSolve(engine);
   EXPECT_EQ(engine.iter.iteration_count, 6);
-  EXPECT_FALSE(engine.flags.unfinished);  // the linear solve clears it
+  EXPECT_FALSE(engine.flags.unfinished);            // the linear solve clears it
+  EXPECT_EQ(LpLinearStatus(engine), "UNFINISHED");  // but proves nothing
   EXPECT_FALSE(HasLineStarting("Elapsed Time"));
   EXPECT_EQ(engine.elapsed_time, 6);
 }
 
 TEST_F(LpDriverPathTest, EventsArePumpedEveryTenIterationsAndACancelStopsThere) {
-  // The log goes to the folder current when the engine is created: a folder of this
-  // test's own, so that no other test's log lines mix in.
-  const std::filesystem::path start = std::filesystem::current_path();
-  const std::filesystem::path folder = start / "driver_cancel_log";
+  // The log goes to a file of this test's own, so that no other test's lines mix in.
+  const std::filesystem::path folder = std::filesystem::current_path() / "driver_cancel_log";
   std::filesystem::remove_all(folder);
   std::filesystem::create_directories(folder);
   const std::filesystem::path log = folder / "LP.LOG";
   LpRelease(engine);
-  ScopedParameterOverride log_file("LOGFILE", "Y");
-  std::filesystem::current_path(folder);
+  SetSolverLogFile(log.string());
   Create();
-  std::filesystem::current_path(start);
+  SetSolverLogFile("");
   const DenseProgram p = DenseRandom(60, 60, 2);
   Load(p);
   port.cancel_from = 30;

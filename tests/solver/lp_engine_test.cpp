@@ -12,6 +12,7 @@
 
 #include "common/fake_user_port.h"
 #include "support/engine_failure.h"
+#include "support/engine_folder.h"
 
 namespace vido {
 namespace {
@@ -323,27 +324,40 @@ TEST_F(LpEngineTest, SettingsFollowTestOverrides) {
   EXPECT_FALSE(engine.settings.tight);
 }
 
-TEST_F(LpEngineTest, LogGoesToTheFolderCurrentAtCreation) {
+TEST_F(LpEngineTest, LogGoesWhereTheUserAskedAndNeverIntoTheCurrentFolder) {
   const std::filesystem::path start = std::filesystem::current_path();
   const std::filesystem::path here = start / "engine_log_here";
-  const std::filesystem::path elsewhere = start / "engine_log_elsewhere";
   std::filesystem::remove_all(here);
-  std::filesystem::remove_all(elsewhere);
   std::filesystem::create_directories(here);
-  std::filesystem::create_directories(elsewhere);
   std::filesystem::current_path(here);
-  LpEngine logging;
-  LpCreate(logging, port);
-  std::filesystem::current_path(elsewhere);
-  logging.trace.AppendLogLine("Solution cancelled");
+  auto read = [](const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+  };
+  {
+    // Switched on by a setting, with no file asked for: the engine's own folder.
+    ScopedParameterOverride log("LOGFILE", "Y");
+    LpEngine logging;
+    LpCreate(logging, port);
+    logging.trace.AppendLogLine("Solution cancelled");
+    EXPECT_EQ(read(EngineFolder() + "LP.LOG"), "Solution cancelled\r\n");
+    std::filesystem::remove(EngineFolder() + "LP.LOG");
+  }
+  {
+    // Asked for by the user: there, and switched on.
+    SetSolverLogFile((here / "mine.log").string());
+    LpEngine logging;
+    LpCreate(logging, port);
+    SetSolverLogFile("");
+    EXPECT_TRUE(logging.settings.log_file);
+    logging.trace.AppendLogLine("Solution cancelled");
+    EXPECT_EQ(read(here / "mine.log"), "Solution cancelled\r\n");
+  }
   std::filesystem::current_path(start);
-  std::ifstream in(here / "LP.LOG", std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  EXPECT_EQ(text.str(), "Solution cancelled\r\n");
-  EXPECT_FALSE(std::filesystem::exists(elsewhere / "LP.LOG"));
+  EXPECT_FALSE(std::filesystem::exists(here / "LP.LOG"));
   std::filesystem::remove_all(here);
-  std::filesystem::remove_all(elsewhere);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 
 #include "common/fake_user_port.h"
 #include "solver/lp_engine.h"
+#include "support/engine_folder.h"
 #include "support/parameter_table.h"
 
 namespace vido {
@@ -78,7 +79,7 @@ class PresolveTest : public ::testing::Test {
   }
 
   // The report file's lines (CR LF ends), or nothing when there is no file.
-  std::vector<std::string> Report(const std::string& name = "CMP") {
+  std::vector<std::string> Report(const std::string& name = EngineFolder() + "CMP") {
     std::vector<std::string> lines;
     std::ifstream in(name, std::ios::binary);
     std::string line;
@@ -405,7 +406,7 @@ TEST_F(PresolveTest, OpenBoundsGiveNoFiniteBounds) {
 
 // Nothing to do: no report file (a stale one goes), the model is unchanged.
 TEST_F(PresolveTest, NothingChangedLeavesNoReport) {
-  { std::ofstream("CMP") << "old\r\n"; }
+  { std::ofstream(EngineFolder() + "CMP") << "old\r\n"; }
   Rows({{"C1", 'L'}});
   LpSetElement(engine, "C1", "x", 1);
   LpSetElement(engine, "C1", "y", 1);
@@ -413,27 +414,27 @@ TEST_F(PresolveTest, NothingChangedLeavesNoReport) {
   LpSetBound(engine, "x", "UP", 1);
   LpSetBound(engine, "y", "UP", 1);
   EXPECT_EQ(LpPresolve(engine), 0);
-  EXPECT_FALSE(fs::exists("CMP"));
+  EXPECT_FALSE(fs::exists(EngineFolder() + "CMP"));
   EXPECT_EQ(RowNames(), (std::vector<std::string>{"C1", "OBJ"}));
   EXPECT_EQ(Col("x").upper, 1);
 }
 
 TEST_F(PresolveTest, ReportFileNameAndRewrite) {
-  EXPECT_EQ(PresolveReportName("MIPSolver"), "CMP");
-  EXPECT_EQ(PresolveReportName("model.lp"), "model.CMP");
-  EXPECT_EQ(PresolveReportName("a.b.c"), "a.CMP");
-  EXPECT_EQ(PresolveReportName(""), "CMP");
+  EXPECT_EQ(PresolveReportName("MIPSolver"), EngineFolder() + "CMP");
+  EXPECT_EQ(PresolveReportName("model.lp"), EngineFolder() + "model.CMP");
+  EXPECT_EQ(PresolveReportName("a.b.c"), EngineFolder() + "a.CMP");
+  EXPECT_EQ(PresolveReportName(""), EngineFolder() + "CMP");
 
-  { std::ofstream("model.CMP") << "old line\r\n"; }
+  { std::ofstream(EngineFolder() + "model.CMP") << "old line\r\n"; }
   engine.problem_name = "model.lp";
   Rows({{"C1", 'L'}});
   LpSetElement(engine, "C1", "x", 2);
   LpSetRhs(engine, "C1", 6);
   LpPresolve(engine);
   EXPECT_EQ(
-      Report("model.CMP"),
+      Report(EngineFolder() + "model.CMP"),
       (std::vector<std::string>{"REPLACE ROW         C1 By a UP Bound on Column          x 3"}));
-  EXPECT_FALSE(fs::exists("CMP"));
+  EXPECT_FALSE(fs::exists(EngineFolder() + "CMP"));
 }
 
 // A row over 32767 entries stops the tightening with a message; the rest goes on.
@@ -470,7 +471,7 @@ TEST_F(PresolveTest, SetupPresolvesOnlyWhenTight) {
   ASSERT_TRUE(LpSetup(engine));
   EXPECT_EQ(engine.row_count, 3);
   EXPECT_EQ(Col("x").upper, kNoBound);
-  EXPECT_FALSE(fs::exists("CMP"));
+  EXPECT_FALSE(fs::exists(EngineFolder() + "CMP"));
   EXPECT_EQ(trace.front().rfind("R 3 C 2", 0), 0u) << trace.front();
 
   LpRelease(engine);
@@ -481,7 +482,7 @@ TEST_F(PresolveTest, SetupPresolvesOnlyWhenTight) {
   ASSERT_TRUE(LpSetup(engine));
   EXPECT_EQ(engine.row_count, 2);
   EXPECT_EQ(Col("x").upper, 3);
-  EXPECT_TRUE(fs::exists("CMP"));
+  EXPECT_TRUE(fs::exists(EngineFolder() + "CMP"));
   EXPECT_EQ(engine.Row(engine.row_count).name, "OBJ");
 }
 

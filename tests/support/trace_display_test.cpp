@@ -101,13 +101,13 @@ TEST(TraceDisplay, LogFileIsCreatedThenAppendedAcrossDisplays) {
   std::filesystem::create_directories(folder);
   {
     TraceDisplay trace;
-    trace.Activate(port, folder.string());
+    trace.Activate(port, (folder / "LP.LOG").string());
     EXPECT_EQ(trace.LogPath(), (folder / "LP.LOG").string());
     trace.AppendLogLine("first");
     trace.AppendLogLine("Searched 10 Open 2");
   }
   TraceDisplay later;
-  later.Activate(port, folder.string() + "/");  // a folder ending in a separator
+  later.Activate(port, (folder / "LP.LOG").string());
   later.AppendLogLine("INT SOLUTION FOUND");
   EXPECT_EQ(ReadFile((folder / "LP.LOG").string()),
             "first\r\nSearched 10 Open 2\r\nINT SOLUTION FOUND\r\n");

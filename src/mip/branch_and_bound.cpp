@@ -56,7 +56,9 @@ void SolveConfirmingInfeasibility(LpEngine& engine, bool write_back) {
 // Bounds field number: width 12 with 9 - e decimals, e the integer part of log10 |v|.
 std::string BoundText(double value) {
   const double magnitude = std::fabs(value);
-  const int e = magnitude >= 1 ? static_cast<int>(std::floor(std::log10(magnitude))) : 0;
+  const int e = !(magnitude < 1e300) ? 300
+                : magnitude >= 1     ? static_cast<int>(std::floor(std::log10(magnitude)))
+                                     : 0;
   return FixedText(value, 12, std::max(0, 9 - e));
 }
 

@@ -32,7 +32,11 @@ bool IsFixed(const LpColumn& column) { return column.upper - column.lower <= kZe
 // Decimals for a width-14 number: 11 minus its integer digits.
 std::string ObjectiveText(double value) {
   const double magnitude = std::fabs(value);
-  int digits = magnitude >= 1 ? static_cast<int>(std::floor(std::log10(magnitude))) + 1 : 1;
+  // At most 309 integer digits; a value beyond the doubles (inf, NaN) has no digits
+  // to count and gets none after the point.
+  int digits = !(magnitude < 1e300) ? 300
+               : magnitude >= 1     ? static_cast<int>(std::floor(std::log10(magnitude))) + 1
+                                    : 1;
   return FixedText(value, 14, std::max(0, 11 - digits));
 }
 

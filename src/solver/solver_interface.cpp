@@ -5,6 +5,7 @@
 #include <exception>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "mip/branch_and_bound.h"
@@ -51,6 +52,8 @@ UserPort& PortInUse() {
   return Port() != nullptr ? *Port() : silent;
 }
 
+constexpr std::pair<double, double> kOrdinaryRow{1.0 / 16, 16};
+
 struct Limits {
   int64_t iterations = 0;  // 0: the default
   double seconds = 0;
@@ -73,6 +76,9 @@ SolverStop& LastStop() {
 double RowScale(DenseProblem& problem, int32_t i) {
   double largest = 0;
   for (int32_t j = 1; j <= problem.n; ++j) largest = std::max(largest, std::fabs(problem.A(i, j)));
+  // Rows of an ordinary size go in as they are, on the pivot paths the engine has always
+  // taken for them.
+  if (largest >= kOrdinaryRow.first && largest <= kOrdinaryRow.second) return 1;
   return UnitScale(largest);
 }
 
@@ -80,6 +86,7 @@ bool ValidColumn(int32_t j) { return Problem().created && j >= 1 && j <= Problem
 bool ValidRow(int32_t i) { return Problem().created && i >= 1 && i <= Problem().m; }
 
 constexpr int32_t kOptimal = 0;
+constexpr double kLargestRhs = 1e15;
 constexpr int32_t kUnbounded = 2;
 constexpr int32_t kInfeasible = 3;
 constexpr int32_t kRejected = -1;
@@ -113,6 +120,7 @@ bool BuildModel(LpEngine& engine, DenseProblem& problem) {
   for (int32_t j = 1; j <= problem.n; ++j) continuous = continuous && problem.type[j] == 'C';
   std::vector<double> scale(problem.m + 1, 1.0);
   for (int32_t i = 1; continuous && i <= problem.m; ++i) scale[i] = RowScale(problem, i);
+
   // Each (row, column) pair arrives once into a fresh model, so the entries are appended
   // directly: the same columns, entries and order as setting them one by one. An entry
   // that scaling leaves below the engine's zero is one the row's other coefficients
@@ -159,6 +167,23 @@ bool BuildModel(LpEngine& engine, DenseProblem& problem) {
   return true;
 }
 
+// Numbers the engine's arithmetic cannot carry (its phase-one penalty is 1e10) give no
+// verdict: a right-hand side beyond 1e15 times its row's size (rows of a linear program
+// are scaled), or a coefficient that is not a finite number.
+bool Representable(DenseProblem& problem, bool continuous) {
+  for (int32_t i = 1; i <= problem.m; ++i) {
+    const double scale = continuous ? RowScale(problem, i) : 1.0;
+    if (!(std::fabs(problem.b[i] * scale) <= kLargestRhs)) return false;
+    for (int32_t j = 1; j <= problem.n; ++j) {
+      if (!std::isfinite(problem.A(i, j))) return false;
+    }
+  }
+  for (int32_t j = 1; j <= problem.n; ++j) {
+    if (!std::isfinite(problem.c[j])) return false;
+  }
+  return true;
+}
+
 // Why an unfinished solve stopped, from the engine's flags.
 SolverStop StopOf(const LpEngine& engine) {
   if (engine.flags.cancelled) return SolverStop::kCancelled;
@@ -188,12 +213,16 @@ void ApplyLimits(LpEngine& engine, const DenseProblem& problem, bool continuous)
 }
 
 int32_t SolveWith(LpEngine& engine, DenseProblem& problem) {
+  bool continuous = true;
+  for (int32_t j = 1; j <= problem.n; ++j) continuous = continuous && problem.type[j] == 'C';
+  if (!Representable(problem, continuous)) {
+    LastStop() = SolverStop::kNumerical;
+    return kRejected;
+  }
   if (!BuildModel(engine, problem)) {
     LastStop() = SolverStop::kRejected;
     return kRejected;
   }
-  bool continuous = true;
-  for (int32_t j = 1; j <= problem.n; ++j) continuous = continuous && problem.type[j] == 'C';
   ApplyLimits(engine, problem, continuous);
   int32_t status = kRejected;
   if (continuous) {

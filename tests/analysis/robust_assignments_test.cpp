@@ -169,6 +169,60 @@ TEST_F(RobustAssignmentsTest, NegligibleInconsistencyAndAConsistentVerdictWithin
   ExpectCleanedUp();
 }
 
+// A user may type a constraint, the performances and the thresholds in any unit: the
+// verdict and the ranges are those of the same information in unit size.
+TEST_F(RobustAssignmentsTest, MagnitudesTypedChangeNeitherVerdictNorRanges) {
+  struct Outcome {
+    bool consistent;
+    std::vector<int> worst, best;
+    bool operator==(const Outcome&) const = default;
+  };
+  // k2 - k1 >= rhs, typed times f; profiles, thresholds and performances times g. Action
+  // 5 in category 3 needs k2 >= lambda >= 0.5.
+  auto run = [&](double f, double g, double rhs) {
+    MakeRangeProblem(ws_);
+    for (int j = 1; j <= 2; ++j) {
+      testing::SetProfile(ws_, 1, j, 10 * g, 1 * g, 3 * g);
+      testing::SetProfile(ws_, 2, j, 20 * g, 1 * g, 3 * g);
+    }
+    const std::vector<std::vector<double>> performances = {
+        {15, 15}, {25, 5}, {25, 25}, {5, 5}, {15, 25}};
+    for (int i = 1; i <= 5; ++i) {
+      SetPerformances(ws_, i, {performances[i - 1][0] * g, performances[i - 1][1] * g});
+    }
+    SetExample(ws_, 5, 3, 3);
+    AddConstraint(ws_, {"0", FormatGeneral(-f), FormatGeneral(f)}, ">=", FormatGeneral(rhs * f));
+    port_.messages.clear();
+    CalcRangeItemClick(ws_, port_);
+    EXPECT_TRUE(port_.Errors().empty()) << f << " " << g;
+    return Outcome{ws_.RangesValid, Ranges(ws_.WorstCategory), Ranges(ws_.BestCategory)};
+  };
+  const Outcome consistent = run(1, 1, 0.1);
+  ASSERT_TRUE(consistent.consistent);
+  EXPECT_FALSE(run(1, 1, 1.5).consistent);
+  for (const double f : {1e-9, 1e-6, 1e-3, 1e3, 1e6, 1e9}) {
+    EXPECT_EQ(run(f, 1, 0.1), consistent) << "constraint times " << f;
+    EXPECT_EQ(run(1, f, 0.1), consistent) << "performances times " << f;
+    EXPECT_FALSE(run(f, 1, 1.5).consistent) << "constraint times " << f;
+    EXPECT_EQ(port_.Warnings(), std::vector<std::string>{"Inconsistent information!"});
+  }
+
+  // Weights pinned to 0.5 satisfy 1e6 k1 - k2 >= 0, in any unit.
+  for (const char* big : {"1e6", "1e300"}) {
+    MakeRangeProblem(ws_);
+    for (int r = 1; r <= 2; ++r) {
+      ws_.BGrid.SetCell(2, r, "0.5");
+      ws_.BGrid.SetCell(3, r, "0.5");
+    }
+    AddConstraint(ws_, {"0", big, std::string(big) == "1e6" ? "-1" : "-1e300"}, ">=", "0");
+    port_.messages.clear();
+    CalcRangeItemClick(ws_, port_);
+    EXPECT_TRUE(ws_.RangesValid) << big;
+    EXPECT_LE(ws_.Alpha, kConsistentAlpha) << big;
+    EXPECT_TRUE(port_.messages.empty()) << big;
+  }
+}
+
 TEST_F(RobustAssignmentsTest, AcceptedSolutionRecomputesWithoutInference) {
   CalcRangeItemClick(ws_, port_);
   ASSERT_TRUE(ws_.RangesValid);

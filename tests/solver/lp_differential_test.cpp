@@ -28,9 +28,11 @@ class LpDifferential : public ::testing::Test {
   }
 
   // Solves the program with our engine and with GLPK and compares: the same status, the
-  // same optimum within 1e-6 relative, and our x feasible for the dense program.
-  void Compare(const DenseProgram& p, const std::string& label) {
-    ASSERT_TRUE(testing::LoadIntoSolver(p)) << label;
+  // same optimum within 1e-6 relative, and our x feasible for the dense program. Our
+  // engine may be given the program with its rows typed in other magnitudes (`typed`).
+  void Compare(const DenseProgram& p, const std::string& label,
+               const DenseProgram* typed = nullptr) {
+    ASSERT_TRUE(testing::LoadIntoSolver(typed != nullptr ? *typed : p)) << label;
     const int ours = SolverSolve();
     testing::OracleResult theirs = testing::SolveWithGlpk(p);
     if (theirs.status == -1) theirs = testing::SolveWithGlpk(p, OracleMethod::kExact);
@@ -51,11 +53,20 @@ class LpDifferential : public ::testing::Test {
     ++optimal_;
   }
 
-  void RunSeries(uint64_t seed, int count, const RandomShape& shape) {
+  // `spread` > 0: every row is multiplied by 10^e, e drawn from -spread..spread, before
+  // it reaches our engine, as a user may type a constraint in any unit.
+  void RunSeries(uint64_t seed, int count, const RandomShape& shape, int spread = 0) {
     std::mt19937_64 rng(seed);
     for (int k = 0; k < count; ++k) {
       const DenseProgram p = testing::RandomProgram(rng, shape);
-      Compare(p, "seed " + std::to_string(seed) + " program " + std::to_string(k));
+      DenseProgram typed = p;
+      for (int i = 0; spread > 0 && i < p.m; ++i) {
+        const double factor = std::pow(10.0, static_cast<int>(rng() % (2 * spread + 1)) - spread);
+        for (double& a : typed.a[i]) a *= factor;
+        typed.b[i] *= factor;
+      }
+      Compare(p, "seed " + std::to_string(seed) + " program " + std::to_string(k),
+              spread > 0 ? &typed : nullptr);
       if (HasFatalFailure() || failures_ > 5) return;
       if (::testing::Test::HasFailure()) ++failures_;
     }
@@ -134,6 +145,18 @@ TEST_F(LpDifferential, ManyColumns) {
   shape.min_columns = 30;
   shape.max_columns = 120;
   RunSeries(6, 10 * scale_, shape);
+}
+
+// The analyses' shape (columns in [0, 1], "Norm") with every row typed in a magnitude
+// from 1e-9 to 1e9: the same verdicts and optima as the rows of unit size.
+TEST_F(LpDifferential, RowsTypedInAnyMagnitude) {
+  RandomShape shape;
+  shape.norm_row = true;
+  shape.open_share = 0;
+  shape.wide_share = 0.05;
+  RunSeries(10, 100 * scale_, shape, 9);
+  EXPECT_GT(counts_[0], 20 * scale_);
+  EXPECT_GT(counts_[3], 5 * scale_);
 }
 
 // The robust analysis's shape: 13 columns in [0, 1] with "Norm", 2000 rows.

@@ -2,7 +2,10 @@
 
 #include <ostream>
 
+#include "cli/cli_args.h"
 #include "cli/cli_commands.h"
+#include "cli/interrupt.h"
+#include "support/engine_folder.h"
 
 namespace vido {
 
@@ -71,7 +74,11 @@ void PrintHelp(std::ostream& out) {
          "\"OUT already exists. Do you want to replace it?\"; without it nothing is written\n"
          "and the command fails. OUT may be a symbolic link: the file it names is written.\n"
          "Exit status: 0 when no error message was shown, 1 when one was, 2 for a\n"
-         "usage error.\n\nCommands:\n";
+         "usage error, 130 when Ctrl-C stopped the command (a second Ctrl-C ends it at\n"
+         "once).\n"
+         "Every command also takes --solver-log FILE: the LP/MIP engine appends its log\n"
+         "to FILE. The engine's working files live in a private temporary folder,\n"
+         "never in the current one.\n\nCommands:\n";
   for (const auto& c : Commands()) {
     out << "  vido-cli " << c.usage << "\n      " << c.summary << "\n";
   }
@@ -90,10 +97,30 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     return kExitOk;
   }
   for (const auto& c : Commands()) {
-    if (args[0] == c.name) {
-      CliArgs rest(args.begin() + 1, args.end());
-      return c.run(rest, out, err);
+    if (args[0] != c.name) continue;
+    // --solver-log FILE, for every command: the engine's log goes there.
+    CliArgs rest;
+    std::string log;
+    for (size_t a = 1; a < args.size(); ++a) {
+      if (args[a] != kSolverLogOption) {
+        rest.push_back(args[a]);
+        continue;
+      }
+      if (a + 1 >= args.size()) return UsageError(err, c.name, "--solver-log needs a FILE");
+      log = args[++a];
+      const std::string problem = OutputPathError(log);
+      if (!problem.empty()) return UsageError(err, c.name, "--solver-log: " + problem);
     }
+    SetSolverLogFile(log);
+    ClearInterrupt();
+    int status = c.run(rest, out, err);
+    SetSolverLogFile("");
+    if (InterruptRequested()) {
+      // Stopped by Ctrl-C: whatever was printed is not the command's whole answer.
+      err << "error: Interrupted\n";
+      status = kExitInterrupted;
+    }
+    return status;
   }
   err << "vido-cli: unknown command '" << args[0] << "' (see vido-cli --help)\n";
   return kExitUsage;

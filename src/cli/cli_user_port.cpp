@@ -2,6 +2,8 @@
 
 #include <ostream>
 
+#include "cli/interrupt.h"
+
 namespace vido {
 
 CliUserPort::CliUserPort(std::ostream& err) : err_(err) {}
@@ -55,6 +57,8 @@ std::optional<std::string> CliUserPort::AskSaveFileName(const FileDialogRequest&
   save_name_.reset();
   return name;
 }
+
+bool CliUserPort::PumpEvents() { return InterruptRequested(); }
 
 void CliUserPort::ShowProgress(int maximum) { progress_maximum_ = maximum; }
 

@@ -27,7 +27,8 @@ class CliUserPort : public UserPort {
   void ShowProgress(int maximum) override;
   void SetProgress(int position) override;
   void HideProgress() override;
-  bool PumpEvents() override { return false; }
+  // A Ctrl-C stops the computation at its next check.
+  bool PumpEvents() override;
   bool OpenHelpPage(const std::string&) override { return false; }
 
   // Answers the program's questions with Yes instead of No.

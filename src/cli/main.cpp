@@ -3,8 +3,10 @@
 #include <vector>
 
 #include "cli/cli.h"
+#include "cli/interrupt.h"
 
 int main(int argc, char** argv) {
+  vido::InstallInterruptHandler();
   std::vector<std::string> args(argv + 1, argv + argc);
   return vido::RunCli(args, std::cout, std::cerr);
 }

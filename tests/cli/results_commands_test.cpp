@@ -7,7 +7,9 @@
 #include <sstream>
 
 #include "cli/cli.h"
+#include "cli/interrupt.h"
 #include "common/integer_search.h"
+#include "support/trace_display.h"
 
 namespace vido {
 namespace {
@@ -131,6 +133,53 @@ TEST(CliInconsistency, SuggestionsOfTheInconsistentExample) {
   std::sort(removed.begin(), removed.end());
   EXPECT_EQ(removed, (std::vector<std::string>{"16", "25", "5"}));
   EXPECT_NE(run.err.find("information: There are no more alternatives"), std::string::npos);
+}
+
+// Files named as the engine's working files, in the folder the user runs the program
+// from, are the user's: never read, written or deleted.
+TEST(CliInconsistency, TheEngineNeverTouchesTheUsersFolder) {
+  if (!testing::IntegerSearchAvailable()) GTEST_SKIP() << "no integer search in this build";
+  namespace fs = std::filesystem;
+  const std::string problem = fs::absolute(Example("suppliers-inconsistent.tri")).string();
+  const CliRun clean = RunVido({"inconsistency", problem, "--max", "3"});
+  ASSERT_EQ(clean.status, 0) << clean.err;
+
+  const fs::path start = fs::current_path();
+  const fs::path folder = start / "users_folder";
+  fs::remove_all(folder);
+  fs::create_directories(folder);
+  // A pseudo-cost file that would steer the search if it were read.
+  const std::vector<std::pair<std::string, std::string>> files = {
+      {"INF", "mine\n"},        {"PSE", "Var4 1000000 -1000000\nVar20 5 5\n"},
+      {"FIL", "my swap\n"},     {"BSS", "MIPSolver\n X Var30\nENDATA\n"},
+      {"LP.LOG", "my notes\n"}, {"CMP", "my report\n"}};
+  for (const auto& [name, text] : files) std::ofstream(folder / name, std::ios::binary) << text;
+  fs::current_path(folder);
+  const CliRun run =
+      RunVido({"inconsistency", problem, "--max", "3", "--solver-log", "engine.log"});
+  fs::current_path(start);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, clean.out);
+  for (const auto& [name, text] : files)
+    EXPECT_EQ(ReadFile((folder / name).string()), text) << name;
+  // The log the user asked for is where they said.
+  EXPECT_TRUE(fs::exists(folder / "engine.log"));
+  EXPECT_EQ(RunVido({"summary", problem, "--solver-log", ""}).status, kExitUsage);
+  fs::remove_all(folder);
+}
+
+TEST(CliInconsistency, CtrlCStopsTheSearchAndSaysSo) {
+  if (!testing::IntegerSearchAvailable()) GTEST_SKIP() << "no integer search in this build";
+  // The first line the engine traces stands for the moment the user presses Ctrl-C.
+  const TraceSinkFunction previous = InstallTraceSink(
+      [](const std::string&, const std::string&) { RequestInterruptForTesting(); });
+  const CliRun run = RunVido({"inconsistency", Example("suppliers-inconsistent.tri")});
+  InstallTraceSink(previous);
+  EXPECT_EQ(run.status, kExitInterrupted);
+  EXPECT_NE(run.err.find("error: Interrupted\n"), std::string::npos) << run.err;
+  // No verdict from a stopped search.
+  EXPECT_EQ(run.err.find("There are no more alternatives"), std::string::npos) << run.err;
+  ClearInterrupt();
 }
 
 }  // namespace

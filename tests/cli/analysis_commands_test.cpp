@@ -125,6 +125,21 @@ TEST(CliAnalysisCommands, AnExampleOutsideTheCategoriesStopsEveryAnalysis) {
   }
 }
 
+// Right-hand sides at the end of the doubles: a clear answer from every analysis, never
+// a verdict computed from numbers the engine cannot carry.
+TEST(CliAnalysisCommands, RightHandSidesBeyondTheEnginesNumbers) {
+  for (const char* rhs : {"1e308", "-1e308"}) {
+    Workspace ws = SortingProblem();
+    AddConstraint(ws, {"0", "1", "0"}, "<=", rhs);
+    WriteProblem(ws, "huge.tri");
+    for (const char* command : {"analyse", "inconsistency"}) {
+      const CliRun run = RunArgs({command, "huge.tri"});
+      EXPECT_EQ(run.status, kExitError) << command << rhs;
+      EXPECT_NE(run.err.find("numerical trouble"), std::string::npos) << command << run.err;
+    }
+  }
+}
+
 TEST(CliAnalysisCommands, VolumeOfTheTwoCriteriaExample) {
   Workspace ws;
   MakeSmallProblem(ws, 2, 2, 2);

@@ -162,6 +162,23 @@ TEST_F(RobustAssignmentsTest, NegligibleInconsistencyAndAConsistentVerdictWithin
     EXPECT_LE(ws_.WorstCategory[i], ws_.InferredCategory[i]) << i;
     EXPECT_GE(ws_.BestCategory[i], ws_.InferredCategory[i]) << i;
   }
+  // Three weights pinned to 0.333333 miss "Norm" by 1e-6: alpha 3.3E-7, consistent, and
+  // the ranges come with it.
+  testing::MakeSmallProblem(ws_, 3, 3, 3);
+  for (int j = 2; j <= 4; ++j) {
+    ws_.BGrid.SetCell(j, 1, "0.333333");
+    ws_.BGrid.SetCell(j, 2, "0.333333");
+  }
+  port_.messages.clear();
+  CalcRangeItemClick(ws_, port_);
+  EXPECT_NEAR(ws_.Alpha, 1e-6 / 3, 1e-12);
+  EXPECT_TRUE(port_.Warnings().empty());
+  EXPECT_TRUE(ws_.RangesValid);
+  MakeRangeProblem(ws_);
+  ws_.BGrid.SetCell(2, 2, "0.5");
+  AddConstraint(ws_, {"0", "1", "0"}, ">=", "0.500005");
+  CalcRangeItemClick(ws_, port_);
+
   // The actions whose category no parameter vector changes keep it.
   EXPECT_EQ(std::make_pair(ws_.WorstCategory[1], ws_.BestCategory[1]), std::make_pair(2, 2));
   EXPECT_EQ(std::make_pair(ws_.WorstCategory[3], ws_.BestCategory[3]), std::make_pair(3, 3));

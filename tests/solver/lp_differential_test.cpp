@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -157,6 +158,28 @@ TEST_F(LpDifferential, RowsTypedInAnyMagnitude) {
   RunSeries(10, 100 * scale_, shape, 9);
   EXPECT_GT(counts_[0], 20 * scale_);
   EXPECT_GT(counts_[3], 5 * scale_);
+}
+
+// Known fault, kept for the engine's next round: program 3334 of the slow series of
+// seed 8 with every row brought to a largest coefficient in [1, 2) (rows 2 and 3 are
+// doubled) is reported unbounded; GLPK finds an optimum, as for the rows as generated.
+// The solver interface leaves rows of ordinary size as they are, so no analysis meets it.
+TEST_F(LpDifferential, DISABLED_ScaledRowsOfAProgramWithoutLowerBounds) {
+  RandomShape shape;
+  shape.no_lower_share = 0.3;
+  shape.open_share = 0.3;
+  std::mt19937_64 rng(8);
+  DenseProgram p = testing::RandomProgram(rng, shape);
+  for (int k = 1; k <= 3334; ++k) p = testing::RandomProgram(rng, shape);
+  DenseProgram scaled = p;
+  for (int i = 0; i < p.m; ++i) {
+    double largest = 0;
+    for (const double a : p.a[i]) largest = std::max(largest, std::fabs(a));
+    const double factor = largest > 0 ? std::exp2(-std::ilogb(largest)) : 1;
+    for (double& a : scaled.a[i]) a *= factor;
+    scaled.b[i] *= factor;
+  }
+  Compare(p, "seed 8 program 3334, rows scaled", &scaled);
 }
 
 // The robust analysis's shape: 13 columns in [0, 1] with "Norm", 2000 rows.

@@ -85,8 +85,8 @@ double RowScale(DenseProblem& problem, int32_t i) {
 bool ValidColumn(int32_t j) { return Problem().created && j >= 1 && j <= Problem().n; }
 bool ValidRow(int32_t i) { return Problem().created && i >= 1 && i <= Problem().m; }
 
-constexpr int32_t kOptimal = 0;
 constexpr double kLargestRhs = 1e15;
+constexpr int32_t kOptimal = 0;
 constexpr int32_t kUnbounded = 2;
 constexpr int32_t kInfeasible = 3;
 constexpr int32_t kRejected = -1;
@@ -98,10 +98,19 @@ int32_t StatusOf(const std::string& text) {
   return kInfeasible;
 }
 
+// The factors of RowScale for a linear program; integer programs are not scaled: their
+// big-M rows are built with the margin and the relaxation in the rows' own units, and the
+// search's integrality tolerance is measured against them.
+std::vector<double> RowScales(DenseProblem& problem, bool continuous) {
+  std::vector<double> scale(problem.m + 1, 1.0);
+  for (int32_t i = 1; continuous && i <= problem.m; ++i) scale[i] = RowScale(problem, i);
+  return scale;
+}
+
 // Steps 2 to 7: the engine's model in the fixed order (rows; columns with the objective
 // entry first, then rows 1..m; right-hand sides; bounds), then setup. False when the
 // model could not be built.
-bool BuildModel(LpEngine& engine, DenseProblem& problem) {
+bool BuildModel(LpEngine& engine, DenseProblem& problem, const std::vector<double>& scale) {
   LpClear(engine);
   engine.problem_name = "MIPSolver";
   if (!LpDefineRow(engine, "OBJ", 'N')) return false;
@@ -113,14 +122,6 @@ bool BuildModel(LpEngine& engine, DenseProblem& problem) {
     if (!LpDefineRow(engine, name, type)) return false;
     row_index[i] = engine.row_count;
   }
-  // Integer programs are not scaled: their big-M rows are built with the margin and the
-  // relaxation in the rows' own units, and the search's integrality tolerance is
-  // measured against them.
-  bool continuous = true;
-  for (int32_t j = 1; j <= problem.n; ++j) continuous = continuous && problem.type[j] == 'C';
-  std::vector<double> scale(problem.m + 1, 1.0);
-  for (int32_t i = 1; continuous && i <= problem.m; ++i) scale[i] = RowScale(problem, i);
-
   // Each (row, column) pair arrives once into a fresh model, so the entries are appended
   // directly: the same columns, entries and order as setting them one by one. An entry
   // that scaling leaves below the engine's zero is one the row's other coefficients
@@ -170,10 +171,9 @@ bool BuildModel(LpEngine& engine, DenseProblem& problem) {
 // Numbers the engine's arithmetic cannot carry (its phase-one penalty is 1e10) give no
 // verdict: a right-hand side beyond 1e15 times its row's size (rows of a linear program
 // are scaled), or a coefficient that is not a finite number.
-bool Representable(DenseProblem& problem, bool continuous) {
+bool Representable(DenseProblem& problem, const std::vector<double>& scale) {
   for (int32_t i = 1; i <= problem.m; ++i) {
-    const double scale = continuous ? RowScale(problem, i) : 1.0;
-    if (!(std::fabs(problem.b[i] * scale) <= kLargestRhs)) return false;
+    if (!(std::fabs(problem.b[i] * scale[i]) <= kLargestRhs)) return false;
     for (int32_t j = 1; j <= problem.n; ++j) {
       if (!std::isfinite(problem.A(i, j))) return false;
     }
@@ -215,11 +215,12 @@ void ApplyLimits(LpEngine& engine, const DenseProblem& problem, bool continuous)
 int32_t SolveWith(LpEngine& engine, DenseProblem& problem) {
   bool continuous = true;
   for (int32_t j = 1; j <= problem.n; ++j) continuous = continuous && problem.type[j] == 'C';
-  if (!Representable(problem, continuous)) {
+  const std::vector<double> scale = RowScales(problem, continuous);
+  if (!Representable(problem, scale)) {
     LastStop() = SolverStop::kNumerical;
     return kRejected;
   }
-  if (!BuildModel(engine, problem)) {
+  if (!BuildModel(engine, problem, scale)) {
     LastStop() = SolverStop::kRejected;
     return kRejected;
   }

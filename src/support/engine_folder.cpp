@@ -47,6 +47,11 @@ std::string MakeFolder() {
   return "";
 }
 
+std::string& LogFile() {
+  static std::string path;
+  return path;
+}
+
 }  // namespace
 
 const std::string& EngineFolder() {
@@ -56,13 +61,6 @@ const std::string& EngineFolder() {
   }
   return Folder();
 }
-
-namespace {
-std::string& LogFile() {
-  static std::string path;
-  return path;
-}
-}  // namespace
 
 void SetSolverLogFile(const std::string& path) { LogFile() = path; }
 

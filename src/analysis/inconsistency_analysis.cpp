@@ -4,8 +4,8 @@
 #include <cmath>
 
 #include "analysis/robust_assignments.h"
+#include "lp/solver_interface.h"
 #include "model/help_access.h"
-#include "solver/solver_interface.h"
 #include "support/command_boundary.h"
 #include "support/number_text.h"
 

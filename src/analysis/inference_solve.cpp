@@ -4,7 +4,7 @@
 #include <cmath>
 #include <string>
 
-#include "solver/solver_interface.h"
+#include "lp/solver_interface.h"
 #include "sorting/credibility.h"
 #include "sorting/result_display.h"
 #include "support/command_boundary.h"

@@ -5,8 +5,8 @@
 
 #include "analysis/inference_solve.h"
 #include "analysis/inference_tables.h"
+#include "lp/solver_interface.h"
 #include "model/validation.h"
-#include "solver/solver_interface.h"
 #include "sorting/assignment.h"
 #include "sorting/credibility.h"
 #include "support/assertion.h"

@@ -29,9 +29,9 @@
 
 #include "analysis/inference_solve.h"
 #include "analysis/pending_analyses.h"
+#include "lp/solver_interface.h"
 #include "model/agrid_dialogs.h"
 #include "model/window_rules.h"
-#include "solver/solver_interface.h"
 
 namespace vido {
 

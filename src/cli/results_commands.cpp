@@ -10,8 +10,8 @@
 #include "cli/cli_commands.h"
 #include "cli/cli_user_port.h"
 #include "cli/results_printout.h"
+#include "lp/solver_interface.h"
 #include "model/results_report.h"
-#include "solver/solver_interface.h"
 #include "support/number_text.h"
 
 namespace vido {

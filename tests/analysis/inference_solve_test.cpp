@@ -6,7 +6,7 @@
 #include "analysis/robust_assignments.h"
 #include "common/fake_user_port.h"
 #include "common/range_problem.h"
-#include "solver/solver_interface.h"
+#include "lp/solver_interface.h"
 
 namespace vido {
 namespace {

@@ -15,8 +15,8 @@
 
 #include "app/app_fixture.h"
 #include "app/app_tests.h"
+#include "lp/solver_interface.h"
 #include "model/help_access.h"
-#include "solver/solver_interface.h"
 
 namespace vido::testing {
 

@@ -1,7 +1,7 @@
 #ifndef VIDO_TESTS_COMMON_INTEGER_SEARCH_H_
 #define VIDO_TESTS_COMMON_INTEGER_SEARCH_H_
 
-#include "solver/solver_interface.h"
+#include "lp/solver_interface.h"
 
 namespace vido::testing {
 

@@ -14,8 +14,8 @@
 #include "common/fake_user_port.h"
 #include "common/integer_search.h"
 #include "differential/random_problem.h"
+#include "lp/solver_interface.h"
 #include "solver/glpk_oracle.h"
-#include "solver/solver_interface.h"
 #include "support/number_text.h"
 
 namespace vido {

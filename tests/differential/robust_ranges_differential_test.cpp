@@ -10,8 +10,8 @@
 #include "analysis/robust_assignments.h"
 #include "common/fake_user_port.h"
 #include "differential/random_problem.h"
+#include "lp/solver_interface.h"
 #include "solver/glpk_oracle.h"
-#include "solver/solver_interface.h"
 #include "sorting/credibility.h"
 #include "support/number_text.h"
 

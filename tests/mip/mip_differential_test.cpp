@@ -9,12 +9,12 @@
 #include <vector>
 
 #include "common/fake_user_port.h"
+#include "lp/solver_interface.h"
 #include "mip/mip_programs.h"
 #include "mip/node_store.h"
 #include "mip/scratch_folder.h"
 #include "solver/dense_program.h"
 #include "solver/glpk_oracle.h"
-#include "solver/solver_interface.h"
 #include "support/engine_folder.h"
 #include "support/trace_display.h"
 

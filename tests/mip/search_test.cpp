@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/fake_user_port.h"
+#include "lp/solver_interface.h"
 #include "mip/branch_and_bound.h"
 #include "mip/node_store.h"
 #include "mip/pseudo_cost.h"
@@ -16,7 +17,6 @@
 #include "solver/dense_program.h"
 #include "solver/glpk_oracle.h"
 #include "solver/simplex_driver.h"
-#include "solver/solver_interface.h"
 #include "support/engine_folder.h"
 #include "support/parameter_table.h"
 #include "support/trace_display.h"

@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "common/fake_user_port.h"
+#include "lp/solver_interface.h"
 #include "mip/mip_programs.h"
 #include "mip/scratch_folder.h"
 #include "solver/dense_program.h"
 #include "solver/glpk_oracle.h"
-#include "solver/solver_interface.h"
 #include "support/parameter_table.h"
 
 namespace vido {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "solver/solver_interface.h"
+#include "lp/solver_interface.h"
 
 namespace vido::testing {
 

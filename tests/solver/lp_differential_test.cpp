@@ -8,9 +8,9 @@
 #include <string>
 
 #include "common/fake_user_port.h"
+#include "lp/solver_interface.h"
 #include "solver/dense_program.h"
 #include "solver/glpk_oracle.h"
-#include "solver/solver_interface.h"
 
 namespace vido {
 namespace {

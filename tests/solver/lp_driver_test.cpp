@@ -12,13 +12,13 @@
 #include <vector>
 
 #include "common/fake_user_port.h"
+#include "lp/solver_interface.h"
 #include "solver/dense_program.h"
 #include "solver/factorization.h"
 #include "solver/glpk_oracle.h"
 #include "solver/lp_engine.h"
 #include "solver/simplex_driver.h"
 #include "solver/simplex_iteration.h"
-#include "solver/solver_interface.h"
 #include "support/engine_folder.h"
 #include "support/parameter_table.h"
 #include "support/support_routines.h"

@@ -9,11 +9,11 @@
 #include <vector>
 
 #include "common/fake_user_port.h"
+#include "lp/solver_interface.h"
 #include "solver/dense_program.h"
 #include "solver/glpk_oracle.h"
 #include "solver/lp_engine.h"
 #include "solver/presolve.h"
-#include "solver/solver_interface.h"
 #include "support/parameter_table.h"
 
 namespace vido {

@@ -1,4 +1,4 @@
-#include "solver/solver_interface.h"
+#include "lp/solver_interface.h"
 
 #include <algorithm>
 #include <cmath>

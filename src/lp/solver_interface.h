@@ -1,5 +1,5 @@
-#ifndef VIDO_SOLVER_SOLVER_INTERFACE_H_
-#define VIDO_SOLVER_SOLVER_INTERFACE_H_
+#ifndef VIDO_LP_SOLVER_INTERFACE_H_
+#define VIDO_LP_SOLVER_INTERFACE_H_
 
 #include <cstdint>
 #include <string>
@@ -48,4 +48,4 @@ void SolverSetLimits(int64_t max_iterations, double max_seconds);
 
 }  // namespace vido
 
-#endif  // VIDO_SOLVER_SOLVER_INTERFACE_H_
+#endif  // VIDO_LP_SOLVER_INTERFACE_H_

@@ -8,7 +8,7 @@
 #include <random>
 #include <vector>
 
-#include "solver/solver_interface.h"
+#include "lp/solver_interface.h"
 
 namespace vido {
 namespace {

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "solver/solver_interface.h"
+#include "lp/solver_interface.h"
 #include "support/parameter_table.h"
 
 #if __has_include(<glpk.h>)

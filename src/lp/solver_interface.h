@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "lp/solver_session.h"
+
 namespace vido {
 
 class UserPort;
@@ -33,18 +35,26 @@ void SolverSetUserPort(UserPort* port);
 
 // Why the last SolverSolve returned -1: a solve stopped before it proved anything is
 // never taken for a verdict.
-enum class SolverStop { kNone, kRejected, kIterationLimit, kTimeLimit, kCancelled, kNumerical };
 SolverStop SolverLastStop();
 // The user's words for a stop ("" for kNone).
 const char* SolverStopText(SolverStop stop);
 
-// Limits on every later solve: simplex iterations and seconds. A value of 0 or less
-// restores the default (iterations from the program's size; 60 s for a linear program,
-// 900 s for an integer one).
 // `message`, then on a line of its own why the last solve stopped, when it says more.
 std::string SolveErrorText(const std::string& message);
 
+// Limits on every later solve: simplex iterations and seconds. A value of 0 or less
+// restores the default (iterations from the program's size; 60 s for a linear program,
+// 900 s for an integer one).
 void SolverSetLimits(int64_t max_iterations, double max_seconds);
+
+// The facade is a front over one solver session: a linear program that differs from the
+// previous one only in its objective or bounds is re-solved from the previous basis.
+// Cold, every solve is built afresh and solved from the slack basis.
+void SolverSetColdStart(bool cold);
+bool SolverColdStart();
+// What the solves since the last reset cost (solves, warm and fresh ones, pivots).
+SolveCounters SolverCounters();
+void SolverResetCounters();
 
 }  // namespace vido
 

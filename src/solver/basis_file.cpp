@@ -36,6 +36,57 @@ void ApplyRecords(LpEngine& engine, const std::string& line, int32_t front) {
   }
 }
 
+// Gathers the columns marked basic behind the `front` ones, from the last position on;
+// positions 1..m become the basis. The others keep the bound they were marked at, where
+// it exists.
+void ArrangeBasis(LpEngine& engine, int32_t front) {
+  const int32_t m = engine.row_count;
+  const int32_t count = engine.column_count;
+  int32_t next = front + 1;
+  for (int32_t p = count; p >= next;) {
+    if (engine.Column(p).status == kBasic) {
+      LpSwapColumns(engine, p, next++);
+    } else {
+      --p;
+    }
+  }
+
+  for (int32_t p = 1; p <= count; ++p) {
+    LpColumn& column = engine.Column(p);
+    if (p <= m) {
+      column.status = kBasic;
+      continue;
+    }
+    // More X records than rows: the surplus stays out of the basis.
+    if (column.status == kBasic) column.status = kAtLower;
+    if (column.status == kAtUpper && column.upper > kHugeBound) column.status = kAtLower;
+    if (column.status == kAtLower && column.lower < -kHugeBound) column.status = kAtUpper;
+    if (column.kind == kFreeStructural) {
+      if (column.status == kAtLower) {
+        column.lower = 0;
+        column.upper = kNoBound;
+      } else {
+        column.lower = -kNoBound;
+        column.upper = 0;
+      }
+    }
+  }
+}
+
+// Marks every column at its lower bound, then puts the free columns and N-row logicals
+// basic at the front; returns how many there are.
+int32_t BasisFront(LpEngine& engine) {
+  const int32_t count = engine.column_count;
+  for (int32_t p = 1; p <= count; ++p) engine.Column(p).status = kAtLower;
+  int32_t front = 0;
+  for (int32_t p = 1; p <= count; ++p) {
+    if (!IsFrontKind(engine.Column(p))) continue;
+    LpSwapColumns(engine, p, ++front);
+    engine.Column(front).status = kBasic;
+  }
+  return front;
+}
+
 }  // namespace
 
 std::string EngineFileName(const std::string& problem_name, const std::string& suffix) {
@@ -69,15 +120,7 @@ bool LpLoadBasis(LpEngine& engine) {
   std::getline(file, line);
   engine.trace.TraceLine("LOADING BASIS " + file_name);
 
-  const int32_t m = engine.row_count;
-  const int32_t count = engine.column_count;
-  for (int32_t p = 1; p <= count; ++p) engine.Column(p).status = kAtLower;
-  int32_t front = 0;
-  for (int32_t p = 1; p <= count; ++p) {
-    if (!IsFrontKind(engine.Column(p))) continue;
-    LpSwapColumns(engine, p, ++front);
-    engine.Column(front).status = kBasic;
-  }
+  const int32_t front = BasisFront(engine);
   engine.iter.iteration_count = 0;
 
   while (std::getline(file, line)) {
@@ -86,39 +129,28 @@ bool LpLoadBasis(LpEngine& engine) {
     ApplyRecords(engine, line, front);
   }
 
-  int32_t next = front + 1;
-  for (int32_t p = count; p >= next;) {
-    if (engine.Column(p).status == kBasic) {
-      LpSwapColumns(engine, p, next++);
-    } else {
-      --p;
-    }
-  }
-
-  for (int32_t p = 1; p <= count; ++p) {
-    LpColumn& column = engine.Column(p);
-    if (p <= m) {
-      column.status = kBasic;
-      continue;
-    }
-    // More X records than rows: the surplus stays out of the basis.
-    if (column.status == kBasic) column.status = kAtLower;
-    if (column.status == kAtUpper && column.upper > kHugeBound) column.status = kAtLower;
-    if (column.status == kAtLower && column.lower < -kHugeBound) column.status = kAtUpper;
-    if (column.kind == kFreeStructural) {
-      if (column.status == kAtLower) {
-        column.lower = 0;
-        column.upper = kNoBound;
-      } else {
-        column.lower = -kNoBound;
-        column.upper = 0;
-      }
-    }
-  }
-
+  ArrangeBasis(engine, front);
   if (!LpInversion(engine)) return false;
   if (engine.iter.n_inf > 0) LpPerturb(engine, 1);
   return true;
+}
+
+void LpInstallBasis(LpEngine& engine, const std::vector<std::string>& basic,
+                    const std::vector<std::string>& at_upper) {
+  if (!engine.flags.loaded || !engine.flags.setup_done) return;
+  LpPerturb(engine, 0);
+  const int32_t front = BasisFront(engine);
+  for (const std::string& name : basic) {
+    const int32_t position = LpLookupColumn(engine, name);
+    if (position > front) engine.Column(position).status = kBasic;
+  }
+  for (const std::string& name : at_upper) {
+    const int32_t position = LpLookupColumn(engine, name);
+    if (position == 0) continue;
+    LpColumn& column = engine.Column(position);
+    if (column.status != kBasic && column.upper < kInfinite) column.status = kAtUpper;
+  }
+  ArrangeBasis(engine, front);
 }
 
 }  // namespace vido

@@ -382,6 +382,17 @@ void LpSetObjectiveRow(LpEngine& engine) {
   }
 }
 
+void LpSetCost(LpEngine& engine, LpColumn& column, double value) {
+  const int32_t m = engine.row_count;
+  const int k = column.FindEntry(m);
+  if (k >= 0) {
+    column.entries[k].value = value;
+  } else if (value != 0) {
+    AppendEntry(engine, column, m, value);
+  }
+  column.cost = value * (engine.flags.maximise ? 1.0 : -1.0);
+}
+
 void LpSwapColumns(LpEngine& engine, int32_t p, int32_t q) {
   if (p == q) return;
   std::swap(engine.columns[p + 1], engine.columns[q + 1]);

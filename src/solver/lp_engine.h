@@ -328,6 +328,10 @@ double LpColumnValue(const LpEngine& engine, const std::string& column_name);
 double LpIntegerValue(const LpEngine& engine, const std::string& column_name);
 // Moves the objective row to position m and sets the internal costs from it.
 void LpSetObjectiveRow(LpEngine& engine);
+// Replaces a structural column's objective coefficient in a set-up model: its entry in
+// the objective row m and its internal cost. The objective row is part of the basis, so
+// the factorisation no longer fits it until the next INVERSION.
+void LpSetCost(LpEngine& engine, LpColumn& column, double value);
 
 // Exchanges two column positions (records and name-table entries).
 void LpSwapColumns(LpEngine& engine, int32_t p, int32_t q);

@@ -360,6 +360,33 @@ void LpLinearSolve(LpEngine& engine) {
   engine.flags.unfinished = false;
 }
 
+void LpResolve(LpEngine& engine) {
+  if (!engine.flags.loaded || !engine.flags.setup_done) return;
+  const double start = NowSeconds();
+  engine.solve_start = start;
+  engine.elapsed_time = 0;
+  LpFlags& flags = engine.flags;
+  flags.unfinished = flags.numerical_trouble = flags.cancelled = false;
+  flags.limit_reached = flags.unbounded = false;
+  LpIterationState& it = engine.iter;
+  it.iteration_count = 0;
+  it.penalty = kPhaseOnePenalty;
+  it.candidate_limit = engine.settings.pricing;
+  // What an earlier solve learnt about small pivots concerns another objective.
+  for (int32_t p = 1; p <= engine.column_count; ++p) engine.Column(p).threshold = true;
+  LpPerturb(engine, 0);
+  if (!LpInversion(engine)) {
+    flags.numerical_trouble = true;
+    return;
+  }
+  LpPerturb(engine, 1);
+  if (flags.perturbation_mode == 0) LpBasicValues(engine);
+  LpSimplex(engine, true);
+  engine.elapsed_time += NowSeconds() - start;
+  engine.solve_start = NowSeconds();
+  flags.unfinished = false;
+}
+
 std::string LpLinearStatus(const LpEngine& engine) {
   // A solve given up for numerical trouble, stopped by a limit or cancelled proves
   // neither optimality nor infeasibility: the caller must not take its basis for an

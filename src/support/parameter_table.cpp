@@ -23,6 +23,7 @@ std::vector<Override>& Overrides() {
 }
 
 std::size_t next_override_id = 1;
+std::size_t override_changes = 0;
 
 }  // namespace
 
@@ -185,9 +186,11 @@ void ParameterTable::SetParameter(const std::string& key, const std::string& val
 ScopedParameterOverride::ScopedParameterOverride(std::string key, std::string value_text)
     : index_(next_override_id++) {
   Overrides().push_back({index_, std::move(key), std::move(value_text)});
+  ++override_changes;
 }
 
 ScopedParameterOverride::~ScopedParameterOverride() {
+  ++override_changes;
   auto& overrides = Overrides();
   for (auto it = overrides.begin(); it != overrides.end(); ++it) {
     if (it->id == index_) {
@@ -196,5 +199,7 @@ ScopedParameterOverride::~ScopedParameterOverride() {
     }
   }
 }
+
+std::size_t ParameterOverrideChanges() { return override_changes; }
 
 }  // namespace vido

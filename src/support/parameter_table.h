@@ -78,6 +78,10 @@ class ScopedParameterOverride {
   std::size_t index_;
 };
 
+// Counts installs and removals of overrides: an engine kept between solves whose settings
+// were read at another count reads them again.
+std::size_t ParameterOverrideChanges();
+
 }  // namespace vido
 
 #endif  // VIDO_SUPPORT_PARAMETER_TABLE_H_

@@ -72,6 +72,13 @@ int32_t SolverInit(int32_t columns, int32_t rows) {
   return 0;
 }
 
+int32_t SolverAddRows(int32_t count) {
+  DenseProgram& p = Problem();
+  if (!p.created || count <= 0) return kRejected;
+  for (int32_t k = 0; k < count; ++k) p.AppendRow({}, '<', 0);
+  return 0;
+}
+
 int32_t SolverSetObjective(int32_t column, double value) {
   if (!ValidColumn(column)) return kRejected;
   Problem().c[column] = value;

@@ -15,6 +15,10 @@ class UserPort;
 // except SolverSolve (0 optimal, 2 unbounded, 3 infeasible, -1 rejected or unfinished),
 // SolverObjective and SolverValue.
 int32_t SolverInit(int32_t columns, int32_t rows);
+// Appends `count` rows "0 <= 0" after the last one (their coefficients, senses and
+// right-hand sides are then set as any row's); the next solve starts from the basis the
+// previous one ended with.
+int32_t SolverAddRows(int32_t count);
 int32_t SolverSetObjective(int32_t column, double value);
 int32_t SolverSetCoefficient(int32_t row, int32_t column, double value);
 int32_t SolverSetRhs(int32_t row, double value);

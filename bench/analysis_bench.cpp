@@ -10,6 +10,7 @@
 #include <random>
 
 #include "analysis/robust_assignments.h"
+#include "common/generated_problem.h"
 #include "model/new_problem.h"
 #include "sorting/credibility.h"
 #include "support/number_text.h"
@@ -25,47 +26,6 @@ class CountingPort : public SilentUserPort {
   void ShowMessage(MessageKind, const std::string&) override { ++messages; }
   void SetProgress(int) override { ++progress_updates; }
 };
-
-// Profiles spread evenly, thresholds q 1, p 3 and a veto at 25 on every criterion;
-// random performances; the examples are the categories a hidden vector (equal
-// weights, lambda 0.7) gives, widened by one category on one side for half of them.
-Workspace GeneratedProblem(int n, int k, int m, int examples) {
-  Workspace ws;
-  BuildNewProblem(ws, n, m, k);
-  std::mt19937 rng(2024);
-  std::uniform_real_distribution<double> unit(0, 1);
-  const double step = 100.0 / k;
-  for (int j = 1; j <= n; ++j) {
-    for (int h = 1; h < k; ++h) {
-      const int row = 5 * (h - 1) + 1;
-      ws.FGrid.SetCell(j, row, FormatGeneral(step * h));
-      ws.FGrid.SetCell(j, row + 1, "1");
-      ws.FGrid.SetCell(j, row + 2, "3");
-      ws.FGrid.SetCell(j, row + 4, "25");
-    }
-    ws.BGrid.SetCell(1 + j, 2, "0.3");
-  }
-  for (int i = 1; i <= m; ++i) {
-    const double level = unit(rng) * 100;
-    for (int j = 1; j <= n; ++j) {
-      const double x = std::clamp(level + (unit(rng) - 0.5) * 40, 0.0, 100.0);
-      ws.AGrid.SetCell(2 + j, i, FormatGeneral(std::round(x * 10) / 10));
-    }
-  }
-  const std::vector<double> weights(n, 1.0 / n);
-  for (int i = 1; i <= examples; ++i) {
-    int c = 1;
-    while (c < k && Credibility(CredibilityCoefficients(ws, i, c), weights) >= 0.7 + 0.01) ++c;
-    int low = c;
-    int high = c;
-    if (i % 2 == 0) (i % 4 == 0 ? low : high) += i % 4 == 0 ? -1 : 1;
-    low = std::max(low, 1);
-    high = std::min(high, k);
-    ws.AGrid.SetCell(1, i, std::to_string(low));
-    ws.AGrid.SetCell(2, i, std::to_string(high));
-  }
-  return ws;
-}
 
 // One LP of the run's sequence, stated as for the solver interface: maximise c x.
 struct Lp {
@@ -141,7 +101,7 @@ std::vector<Lp> RobustSequence(const Workspace& ws) {
 }
 
 void RunRobustAssignments(benchmark::State& state, int n, int k, int m, int examples) {
-  const Workspace problem = GeneratedProblem(n, k, m, examples);
+  const Workspace problem = testing::GeneratedProblem(n, k, m, examples);
   CountingPort port;
   Workspace ws;
   for (auto _ : state) {

@@ -9,6 +9,7 @@
 
 #include "analysis/robust_assignments.h"
 #include "common/fake_user_port.h"
+#include "common/generated_problem.h"
 #include "differential/random_problem.h"
 #include "lp/solver_interface.h"
 #include "solver/glpk_oracle.h"
@@ -80,6 +81,15 @@ bool CanCross(DenseProgram region, const Workspace& ws, int i, int h, bool up) {
   return up ? r.objective > kMargin : -r.objective < -kMargin;
 }
 
+std::string GridText(const Table& t) {
+  std::string text;
+  for (int r = 0; r < t.RowCount(); ++r) {
+    for (int c = 0; c < t.ColCount(); ++c)
+      text += t.Cell(c, r) + (c + 1 < t.ColCount() ? "\t" : "\n");
+  }
+  return text;
+}
+
 int RunSeeds(int count, int first_seed) {
   FakeUserPort port;
   SolverSetUserPort(&port);
@@ -88,7 +98,18 @@ int RunSeeds(int count, int first_seed) {
     std::mt19937 rng(seed);
     Workspace ws;
     MakeRandomProblem(ws, rng);
+    // The description's path, every solve from the slack basis, first; then the run
+    // whose robust solves start from the basis of the one before.
+    Workspace cold = ws;
+    SolverSetColdStart(true);
+    CalcRangeItemClick(cold, port);
+    SolverSetColdStart(false);
     CalcRangeItemClick(ws, port);
+    EXPECT_EQ(ws.RangesValid, cold.RangesValid) << "seed " << seed;
+    EXPECT_EQ(ws.InferredCategory, cold.InferredCategory) << "seed " << seed;
+    EXPECT_EQ(ws.WorstCategory, cold.WorstCategory) << "seed " << seed;
+    EXPECT_EQ(ws.BestCategory, cold.BestCategory) << "seed " << seed;
+    EXPECT_EQ(GridText(ws.ORGrid), GridText(cold.ORGrid)) << "seed " << seed;
     if (!ws.RangesValid) continue;  // inconsistent: no ranges to compare
     const DenseProgram region = Region(ws);
     if (SolveWithGlpk(region).status != 0) {
@@ -116,6 +137,40 @@ TEST(RobustRangesDifferential, RandomProblemsAgreeWithGlpk) {
   const int checked = RunSeeds(count, 1);
   // Most generated problems are consistent; the comparison must not be vacuous.
   EXPECT_GT(checked, count / 2);
+}
+
+// Generated problems mid-size (200 actions, 6 criteria, 5 categories) and, in the long
+// run, at the program's limits (1000 actions, 12 criteria, 20 categories): thousands of
+// robust solves, nearly all from the basis of the one before, give the cold run's ranges.
+TEST(RobustRangesDifferential, WarmRangesAreTheColdOnesAtSize) {
+  const bool slow = std::getenv("VIDO_SLOW_TESTS") != nullptr;
+  FakeUserPort port;
+  SolverSetUserPort(&port);
+  struct Size {
+    int n, k, m, examples;
+  };
+  std::vector<Size> sizes = {{6, 5, 200, 40}, {4, 8, 300, 120}};
+  if (slow) sizes.push_back({12, 20, 1000, 200});
+  for (const Size& size : sizes) {
+    const std::string label = std::to_string(size.m) + " actions";
+    const Workspace problem = testing::GeneratedProblem(size.n, size.k, size.m, size.examples);
+    Workspace cold = problem;
+    SolverSetColdStart(true);
+    CalcRangeItemClick(cold, port);
+    SolverSetColdStart(false);
+    SolverResetCounters();
+    Workspace warm = problem;
+    CalcRangeItemClick(warm, port);
+    ASSERT_TRUE(cold.RangesValid) << label;
+    ASSERT_TRUE(warm.RangesValid) << label;
+    EXPECT_GT(SolverCounters().warm, SolverCounters().solves / 2) << label;
+    EXPECT_EQ(warm.InferredCategory, cold.InferredCategory) << label;
+    EXPECT_EQ(warm.WorstCategory, cold.WorstCategory) << label;
+    EXPECT_EQ(warm.BestCategory, cold.BestCategory) << label;
+    EXPECT_EQ(GridText(warm.ORGrid), GridText(cold.ORGrid)) << label;
+  }
+  EXPECT_TRUE(port.messages.empty());
+  SolverSetUserPort(nullptr);
 }
 
 }  // namespace

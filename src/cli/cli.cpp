@@ -5,6 +5,7 @@
 #include "cli/cli_args.h"
 #include "cli/cli_commands.h"
 #include "cli/interrupt.h"
+#include "lp/solver_interface.h"
 #include "support/engine_folder.h"
 
 namespace vido {
@@ -78,7 +79,10 @@ void PrintHelp(std::ostream& out) {
          "once).\n"
          "Every command also takes --solver-log FILE: the LP/MIP engine appends its log\n"
          "to FILE. The engine's working files live in a private temporary folder,\n"
-         "never in the current one.\n\nCommands:\n";
+         "never in the current one. With --cold every linear program is built afresh\n"
+         "and solved from the slack basis; by default one that differs from the one\n"
+         "before only in its objective or bounds is re-solved from that one's basis\n"
+         "(same results, much faster).\n\nCommands:\n";
   for (const auto& c : Commands()) {
     out << "  vido-cli " << c.usage << "\n      " << c.summary << "\n";
   }
@@ -98,10 +102,16 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
   }
   for (const auto& c : Commands()) {
     if (args[0] != c.name) continue;
-    // --solver-log FILE, for every command: the engine's log goes there.
+    // --solver-log FILE and --cold, for every command: the engine's log goes there; every
+    // solve starts from nothing.
     CliArgs rest;
     std::string log;
+    bool cold = false;
     for (size_t a = 1; a < args.size(); ++a) {
+      if (args[a] == kColdOption) {
+        cold = true;
+        continue;
+      }
       if (args[a] != kSolverLogOption) {
         rest.push_back(args[a]);
         continue;
@@ -112,9 +122,11 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
       if (!problem.empty()) return UsageError(err, c.name, "--solver-log: " + problem);
     }
     SetSolverLogFile(log);
+    SolverSetColdStart(cold);
     ClearInterrupt();
     int status = c.run(rest, out, err);
     SetSolverLogFile("");
+    SolverSetColdStart(false);
     if (InterruptRequested()) {
       // Stopped by Ctrl-C: whatever was printed is not the command's whole answer.
       err << "error: Interrupted\n";

@@ -13,6 +13,7 @@ inline constexpr int kExitError = 1;          // an error message was shown
 inline constexpr int kExitUsage = 2;          // the command line itself was wrong
 inline constexpr int kExitInterrupted = 130;  // Ctrl-C stopped the command
 inline constexpr const char* kSolverLogOption = "--solver-log";
+inline constexpr const char* kColdOption = "--cold";
 
 // Runs one vido-cli command line (args without the program name); results go to
 // `out`, messages to `err`.

@@ -391,7 +391,7 @@ SolveStatus SolverSession::SolveKept() {
   }
   ApplyLimits(engine, program_, max_iterations_, max_seconds_, parameter_max_iter_,
               parameter_max_time_);
-  LpResolve(engine);
+  LpResolve(engine, !in_place);
   counters_.pivots += engine.iter.iteration_count;
   const SolveStatus status = Finish(engine, true);
   // A stopped solve leaves a basis halfway; the next one starts afresh.

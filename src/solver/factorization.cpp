@@ -517,6 +517,7 @@ bool Inverter::Run() {
   LpFactorState& factor = e_.factor;
   const double start = NowSeconds();
   ++factor.inversion_count;
+  factor.stale = false;
   e_.eta.Clear();
   if (!Quiet(e_)) {
     progress_ = "INVERSION ";
@@ -549,6 +550,7 @@ bool Inverter::Run() {
     }
   }
   factor.smallest_pivot = smallest_pivot_;
+  factor.inversion_nonzeros = file.Nonzeros();
   factor.memory_estimate = 12.0 * static_cast<double>(file.Nonzeros()) + 12.0 * m_;
   if (!Quiet(e_)) {
     e_.trace.TraceField(kMemoryField, IntText(std::llround(factor.memory_estimate / 1000), 7));

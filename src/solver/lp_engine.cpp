@@ -382,15 +382,31 @@ void LpSetObjectiveRow(LpEngine& engine) {
   }
 }
 
+// A basic column at position p < m whose objective entry changes by delta changes the
+// basis matrix to B' = B + delta e_m e_p^T. The logical of the objective row stands at
+// position m with the column e_m, so B^-1 e_m = e_m and B'^-1 = (I - delta e_m e_p^T) B^-1:
+// one more eta of pivot 1 at row p with the entry (m, delta), x_m -= delta x_p.
 void LpSetCost(LpEngine& engine, LpColumn& column, double value) {
   const int32_t m = engine.row_count;
   const int k = column.FindEntry(m);
+  const double old = k >= 0 ? column.entries[k].value : 0.0;
   if (k >= 0) {
     column.entries[k].value = value;
   } else if (value != 0) {
     AppendEntry(engine, column, m, value);
   }
   column.cost = value * (engine.flags.maximise ? 1.0 : -1.0);
+  if (!engine.flags.setup_done || !engine.eta.created || value == old) return;
+  const int32_t position = column.hash_slot != 0 ? engine.column_hash[column.hash_slot] : 0;
+  if (position < 1 || position > m) return;  // non-basic: the matrix B is unchanged
+  if (position == m || engine.Column(m).kind != kLogicalOfN ||
+      engine.eta.Count() >= engine.eta.capacity) {
+    engine.factor.stale = true;
+    return;
+  }
+  engine.eta.StartEta();
+  engine.eta.Add(position, 1.0);
+  engine.eta.Add(m, value - old);
 }
 
 void LpSwapColumns(LpEngine& engine, int32_t p, int32_t q) {

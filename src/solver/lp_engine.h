@@ -166,7 +166,9 @@ struct LpFactorState {
   int32_t inversion_count = 0;
   double last_inversion_time = 0;
   double inversion_duration = 0;
-  double memory_estimate = 0;  // 12 x eta non-zeros + 12 x m bytes
+  double memory_estimate = 0;      // 12 x eta non-zeros + 12 x m bytes
+  int64_t inversion_nonzeros = 0;  // of the file the last INVERSION wrote
+  bool stale = false;              // the basis matrix changed beyond the file: INVERSION first
 };
 
 // Results of one iteration and the driver's bookkeeping.
@@ -329,8 +331,9 @@ double LpIntegerValue(const LpEngine& engine, const std::string& column_name);
 // Moves the objective row to position m and sets the internal costs from it.
 void LpSetObjectiveRow(LpEngine& engine);
 // Replaces a structural column's objective coefficient in a set-up model: its entry in
-// the objective row m and its internal cost. The objective row is part of the basis, so
-// the factorisation no longer fits it until the next INVERSION.
+// the objective row m and its internal cost. The objective row is part of the basis:
+// for a basic column the eta file gets the change of the basis matrix (or, where it
+// cannot, is marked stale).
 void LpSetCost(LpEngine& engine, LpColumn& column, double value);
 
 // Exchanges two column positions (records and name-table entries).

@@ -360,7 +360,7 @@ void LpLinearSolve(LpEngine& engine) {
   engine.flags.unfinished = false;
 }
 
-void LpResolve(LpEngine& engine) {
+void LpResolve(LpEngine& engine, bool refactorise) {
   if (!engine.flags.loaded || !engine.flags.setup_done) return;
   const double start = NowSeconds();
   engine.solve_start = start;
@@ -375,7 +375,12 @@ void LpResolve(LpEngine& engine) {
   // What an earlier solve learnt about small pivots concerns another objective.
   for (int32_t p = 1; p <= engine.column_count; ++p) engine.Column(p).threshold = true;
   LpPerturb(engine, 0);
-  if (!LpInversion(engine)) {
+  // The updates of earlier solves pile up: once they outweigh the factorisation itself,
+  // every FTRAN and BTRAN of this solve would cost more than a fresh one.
+  const LpFactorState& factor = engine.factor;
+  refactorise = refactorise || factor.stale ||
+                engine.eta.Nonzeros() > 2 * factor.inversion_nonzeros + engine.row_count;
+  if (refactorise && !LpInversion(engine)) {
     flags.numerical_trouble = true;
     return;
   }

@@ -13,11 +13,11 @@ void LpSimplex(LpEngine& engine, bool write_back);
 // The linear solve of a freshly set-up model (crash basis on the first solve).
 void LpLinearSolve(LpEngine& engine);
 // The linear solve of a set-up model from the basis it holds, after its costs, bounds or
-// basis were changed from outside: a fresh factorisation of that basis, the right-hand
-// sides perturbed as at setup, then the primal simplex, whose composite phase 1 mends
-// what the changes made infeasible. Iterations and time are counted for this solve
-// alone. LpLinearStatus reads the outcome.
-void LpResolve(LpEngine& engine);
+// basis were changed from outside: the basis factorised afresh when asked or when the
+// factorisation is stale, the right-hand sides perturbed as at setup, then the primal
+// simplex, whose composite phase 1 mends what the changes made infeasible. Iterations
+// and time are counted for this solve alone. LpLinearStatus reads the outcome.
+void LpResolve(LpEngine& engine, bool refactorise);
 // "UNFINISHED" after numerical trouble, else "PROBLEM IS INFEASIBLE", "UNBOUNDED
 // SOLUTION" or "OPTIMAL SOLUTION".
 std::string LpLinearStatus(const LpEngine& engine);

@@ -9,6 +9,7 @@
 #include "cli/cli.h"
 #include "cli/interrupt.h"
 #include "common/integer_search.h"
+#include "lp/solver_interface.h"
 #include "support/trace_display.h"
 
 namespace vido {
@@ -39,17 +40,24 @@ std::string ReadFile(const std::string& path) {
 }
 
 // The expected outputs beside the examples are reviewed results: a change is a
-// decision, not a refresh.
+// decision, not a refresh. Solves from the previous basis and --cold (every solve from
+// nothing) give them alike.
 TEST(CliAnalyse, GoldenRunsOfTheBundledExamples) {
-  const CliRun consistent = RunVido({"analyse", Example("suppliers.tri")});
-  EXPECT_EQ(consistent.status, 0) << consistent.err;
-  EXPECT_EQ(consistent.err, "");
-  EXPECT_EQ(consistent.out, ReadFile(Example("suppliers.analyse.txt")));
+  for (const std::vector<std::string>& option : {std::vector<std::string>{}, {"--cold"}}) {
+    std::vector<std::string> args = {"analyse", Example("suppliers.tri")};
+    args.insert(args.end(), option.begin(), option.end());
+    const CliRun consistent = RunVido(args);
+    EXPECT_EQ(consistent.status, 0) << consistent.err;
+    EXPECT_EQ(consistent.err, "");
+    EXPECT_EQ(consistent.out, ReadFile(Example("suppliers.analyse.txt")));
 
-  const CliRun inconsistent = RunVido({"analyse", Example("suppliers-inconsistent.tri")});
-  EXPECT_EQ(inconsistent.status, 0);
-  EXPECT_EQ(inconsistent.err, "warning: Inconsistent information!\n");
-  EXPECT_EQ(inconsistent.out, ReadFile(Example("suppliers-inconsistent.analyse.txt")));
+    args[1] = Example("suppliers-inconsistent.tri");
+    const CliRun inconsistent = RunVido(args);
+    EXPECT_EQ(inconsistent.status, 0);
+    EXPECT_EQ(inconsistent.err, "warning: Inconsistent information!\n");
+    EXPECT_EQ(inconsistent.out, ReadFile(Example("suppliers-inconsistent.analyse.txt")));
+  }
+  EXPECT_FALSE(SolverColdStart());
 }
 
 TEST(CliAnalyse, ReportNamesTheInputInFull) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -69,10 +70,35 @@ class Inverter {
     e_.Column(inside).work = -1;
   }
   int32_t OneEntryRow(int32_t position) const { return Pos(e_.Column(position).entries[0].row); }
+  // Sorts the one-entry columns at from..to by their row. Rows that are all different
+  // have one order only, which a placement by row gives in one pass; with a row twice
+  // (a basis to repair) the quicksort decides, as it always has.
   void SortOneEntryBlock(int32_t from, int32_t to) {
-    LpQuickSort(
-        from, to, [this](int32_t p) { return static_cast<double>(OneEntryRow(p)); },
-        [this](int32_t a, int32_t b) { LpSwapColumns(e_, a, b); });
+    if (from > to) return;
+    std::vector<int32_t>& at_row = scratch_rows_;
+    at_row.assign(m_ + 1, 0);
+    bool distinct = true;
+    for (int32_t p = from; p <= to && distinct; ++p) {
+      int32_t& slot = at_row[OneEntryRow(p)];
+      distinct = slot == 0;
+      slot = p;
+    }
+    if (!distinct) {
+      LpQuickSort(
+          from, to, [this](int32_t p) { return static_cast<double>(OneEntryRow(p)); },
+          [this](int32_t a, int32_t b) { LpSwapColumns(e_, a, b); });
+      return;
+    }
+    std::vector<std::unique_ptr<LpColumn>> sorted;
+    sorted.reserve(to - from + 1);
+    for (int32_t r = 1; r <= m_; ++r) {
+      if (at_row[r] != 0) sorted.push_back(std::move(e_.columns[at_row[r] + 1]));
+    }
+    for (int32_t p = from; p <= to; ++p) {
+      e_.columns[p + 1] = std::move(sorted[p - from]);
+      const LpColumn& column = e_.Column(p);
+      if (column.hash_slot != 0) e_.column_hash[column.hash_slot] = p;
+    }
   }
   void Dot(int32_t count) {
     if (count % 10 == 0 && !Quiet(e_)) e_.trace.TraceLine(".");
@@ -111,6 +137,7 @@ class Inverter {
 
   std::vector<Eta> part1_, pass_a_, pass_b_, part2_, logical_;
   std::vector<double> x_;
+  std::vector<int32_t> scratch_rows_;
   double smallest_pivot_ = 1e21;
 };
 
@@ -292,6 +319,9 @@ void Inverter::OrderBump() {
   if (f > e) return;
   std::vector<int32_t> count(m_ + 1, 0);  // by row id, rows f..e
   std::vector<int32_t> inside(s_, 0);     // entries of a bump column in bump rows
+  // The rows (ids) of each bump column's entries in the bump rows, in entry order: rows
+  // only change places within f..e below, so the lists hold throughout.
+  std::vector<std::vector<int32_t>> bump_rows(s_);
   for (int32_t p = f; p <= e; ++p) {
     const LpColumn& column = e_.Column(p);
     for (const LpEntry& entry : column.entries) {
@@ -299,6 +329,7 @@ void Inverter::OrderBump() {
       if (r < f || r > e) continue;
       ++count[entry.row];
       ++inside[column.work];
+      bump_rows[column.work].push_back(entry.row);
     }
   }
   std::vector<char> ordered(s_, 0);
@@ -337,10 +368,8 @@ void Inverter::OrderBump() {
         number.assign(kept.size(), 0);
         int32_t most = 0;
         for (size_t c = 0; c < kept.size(); ++c) {
-          for (const LpEntry& entry : e_.Column(local_pos_[kept[c]]).entries) {
-            const int32_t r = Pos(entry.row);
-            if (r < f || r > e) continue;
-            const int32_t rc = count[entry.row];
+          for (const int32_t row : bump_rows[kept[c]]) {
+            const int32_t rc = count[row];
             if (rc > 0 && rc <= limit) ++number[c];
           }
           most = std::max(most, number[c]);
@@ -365,11 +394,10 @@ void Inverter::OrderBump() {
       }
     }
     ordered[chosen] = 1;
-    for (const LpEntry& entry : e_.Column(local_pos_[chosen]).entries) {
-      const int32_t r = Pos(entry.row);
-      if (r < f || r > e || count[entry.row] <= 0) continue;
-      if (--count[entry.row] == 0) {
-        SwapRowPositions(r, spike_row);
+    for (const int32_t row : bump_rows[chosen]) {
+      if (count[row] <= 0) continue;
+      if (--count[row] == 0) {
+        SwapRowPositions(Pos(row), spike_row);
         ++spike_row;
       }
     }

@@ -384,8 +384,10 @@ void LpResolve(LpEngine& engine, bool refactorise) {
     flags.numerical_trouble = true;
     return;
   }
-  LpPerturb(engine, 1);
-  if (flags.perturbation_mode == 0) LpBasicValues(engine);
+  // No perturbation up front: the basis of an earlier optimum is feasible or nearly so,
+  // and the stall rule still perturbs a degenerate vertex the simplex cannot leave.
+  // INVERSION has computed the basic values already.
+  if (!refactorise) LpBasicValues(engine);
   LpSimplex(engine, true);
   engine.elapsed_time += NowSeconds() - start;
   engine.solve_start = NowSeconds();

@@ -14,8 +14,8 @@ void LpSimplex(LpEngine& engine, bool write_back);
 void LpLinearSolve(LpEngine& engine);
 // The linear solve of a set-up model from the basis it holds, after its costs, bounds or
 // basis were changed from outside: the basis factorised afresh when asked or when the
-// factorisation is stale, the right-hand sides perturbed as at setup, then the primal
-// simplex, whose composite phase 1 mends what the changes made infeasible. Iterations
+// factorisation is stale, then the primal simplex, whose composite phase 1 mends what the
+// changes made infeasible. Iterations
 // and time are counted for this solve alone. LpLinearStatus reads the outcome.
 void LpResolve(LpEngine& engine, bool refactorise);
 // "UNFINISHED" after numerical trouble, else "PROBLEM IS INFEASIBLE", "UNBOUNDED

@@ -20,6 +20,15 @@ void Table::SetSize(int cols, int rows) {
   cols = std::max(cols, 0);
   rows = std::max(rows, 0);
   if (cols == col_count_ && rows == row_count_) return;
+  reals_.clear();
+  real_known_.clear();
+  if (cols == col_count_) {
+    // Rows added or removed at the end: the cells above stay where they are, and a table
+    // grown row by row costs no copy of its rows.
+    cells_.resize(static_cast<size_t>(cols) * static_cast<size_t>(rows));
+    row_count_ = rows;
+    return;
+  }
   std::vector<std::string> cells(static_cast<size_t>(cols) * static_cast<size_t>(rows));
   const int keep_cols = std::min(cols, col_count_);
   const int keep_rows = std::min(rows, row_count_);
@@ -41,13 +50,26 @@ const std::string& Table::Cell(int col, int row) const {
 
 void Table::SetCell(int col, int row, std::string text) {
   if (!Contains(col, row)) return;
-  cells_[static_cast<size_t>(row) * col_count_ + col] = std::move(text);
+  const size_t index = static_cast<size_t>(row) * col_count_ + col;
+  cells_[index] = std::move(text);
+  if (!real_known_.empty()) real_known_[index] = 0;
 }
 
 double Table::Real(int col, int row) const {
+  const bool inside = Contains(col, row);
+  const size_t index = inside ? static_cast<size_t>(row) * col_count_ + col : 0;
+  if (inside && !real_known_.empty() && real_known_[index]) return reals_[index];
   const std::string& text = Cell(col, row);
   const auto value = ParseReal(text);
   if (!value) throw CommandError(NotRealMessage(text));
+  if (inside) {
+    if (real_known_.empty()) {
+      reals_.assign(cells_.size(), 0.0);
+      real_known_.assign(cells_.size(), 0);
+    }
+    reals_[index] = *value;
+    real_known_[index] = 1;
+  }
   return *value;
 }
 
@@ -75,6 +97,8 @@ void Table::MoveRow(int from, int to) {
 }
 
 void Table::Clear() {
+  reals_.clear();
+  real_known_.clear();
   for (auto& cell : cells_) cell.clear();
 }
 

@@ -32,7 +32,8 @@ class Table {
   void SetCell(int col, int row, std::string text);
 
   // Cell readers that stop the running command (CommandError) with the conversion
-  // message when the text is not a number.
+  // message when the text is not a number. A number once read is remembered until the
+  // cell changes.
   double Real(int col, int row) const;
   int Integer(int col, int row) const;
   // Writes a number in the general 15-digit format.
@@ -60,6 +61,10 @@ class Table {
   int current_col_ = 0;
   int current_row_ = 0;
   std::vector<std::string> cells_;  // row-major
+  // The numbers read from cells with Real, by cell, kept until the cell or the size
+  // changes: the analyses read the same performances and thresholds thousands of times.
+  mutable std::vector<double> reals_;
+  mutable std::vector<char> real_known_;
 };
 
 }  // namespace vido

@@ -20,6 +20,14 @@ TEST(Table, GrowingAddsEmptyCellsShrinkingKeepsTheRest) {
   t.SetSize(3, 3);
   EXPECT_EQ(t.Cell(2, 2), "");  // dropped by the shrink
   EXPECT_EQ(t.Cell(1, 1), "d");
+  // Rows alone, as the analysis tables grow one row at a time.
+  for (int rows = 4; rows <= 50; ++rows) t.SetRowCount(rows);
+  EXPECT_EQ(t.Cell(1, 1), "d");
+  EXPECT_EQ(t.Cell(2, 49), "");
+  t.SetRowCount(1);
+  t.SetRowCount(3);
+  EXPECT_EQ(t.Cell(1, 1), "");
+  EXPECT_EQ(t.Cell(0, 0), "a");
 }
 
 TEST(Table, OutsideReadsEmptyAndWritesNothing) {
@@ -49,6 +57,18 @@ TEST(Table, NumbersAreReadAtUseWithTheConversionMessage) {
   }
   t.SetReal(0, 1, 0.000001);
   EXPECT_EQ(t.Cell(0, 1), "1E-6");
+  // A number read once follows every later change of its cell.
+  EXPECT_DOUBLE_EQ(t.Real(0, 1), 1e-6);
+  t.SetCell(1, 0, "7");
+  t.MoveRow(0, 1);
+  EXPECT_DOUBLE_EQ(t.Real(1, 1), 7);
+  t.SetRowCount(1);
+  t.SetRowCount(2);
+  EXPECT_THROW(t.Real(1, 1), CommandError);
+  t.SetCell(1, 1, "3");
+  EXPECT_DOUBLE_EQ(t.Real(1, 1), 3);
+  t.Clear();
+  EXPECT_THROW(t.Real(1, 1), CommandError);
 }
 
 }  // namespace

@@ -144,11 +144,18 @@ SolverStop StopOf(const LpEngine& engine) {
   return SolverStop::kRejected;
 }
 
-SolveStatus StatusOf(const std::string& text) {
-  if (text == "UNFINISHED") return SolveStatus::kStopped;
-  if (text == "OPTIMAL SOLUTION") return SolveStatus::kOptimal;
-  if (text == "UNBOUNDED SOLUTION") return SolveStatus::kUnbounded;
-  return SolveStatus::kInfeasible;
+SolveStatus StatusOf(LpOutcome outcome) {
+  switch (outcome) {
+    case LpOutcome::kOptimal:
+      return SolveStatus::kOptimal;
+    case LpOutcome::kUnbounded:
+      return SolveStatus::kUnbounded;
+    case LpOutcome::kInfeasible:
+      return SolveStatus::kInfeasible;
+    case LpOutcome::kUnfinished:
+      break;
+  }
+  return SolveStatus::kStopped;
 }
 
 // No solve runs unbounded in iterations or time: a linear program of these sizes needs
@@ -402,7 +409,7 @@ SolveStatus SolverSession::SolveKept() {
 // The verdict of a finished solve and, when optimal, the solution.
 SolveStatus SolverSession::Finish(LpEngine& engine, bool continuous) {
   const SolveStatus status =
-      StatusOf(continuous ? LpLinearStatus(engine) : LpIntegerStatus(engine));
+      StatusOf(continuous ? LpLinearOutcome(engine) : LpIntegerOutcome(engine));
   if (status == SolveStatus::kStopped) last_stop_ = StopOf(engine);
   if (status != SolveStatus::kOptimal) return status;
   std::vector<double> x(program_.n + 1, 0.0);

@@ -394,21 +394,47 @@ void LpResolve(LpEngine& engine, bool refactorise) {
   flags.unfinished = false;
 }
 
-std::string LpLinearStatus(const LpEngine& engine) {
+LpOutcome LpLinearOutcome(const LpEngine& engine) {
   // A solve given up for numerical trouble, stopped by a limit or cancelled proves
   // neither optimality nor infeasibility: the caller must not take its basis for an
   // answer.
   if (engine.flags.numerical_trouble || engine.flags.limit_reached || engine.flags.cancelled) {
-    return "UNFINISHED";
+    return LpOutcome::kUnfinished;
   }
-  if (engine.iter.n_inf >= 1) return "PROBLEM IS INFEASIBLE";
-  if (engine.flags.unbounded) return "UNBOUNDED SOLUTION";
+  if (engine.iter.n_inf >= 1) return LpOutcome::kInfeasible;
+  if (engine.flags.unbounded) return LpOutcome::kUnbounded;
+  return LpOutcome::kOptimal;
+}
+
+LpOutcome LpIntegerOutcome(const LpEngine& engine) {
+  if (engine.flags.unfinished) return LpOutcome::kUnfinished;
+  if (engine.search.HasIntegerSolution) return LpOutcome::kOptimal;
+  return LpOutcome::kInfeasible;
+}
+
+std::string LpLinearStatus(const LpEngine& engine) {
+  switch (LpLinearOutcome(engine)) {
+    case LpOutcome::kUnfinished:
+      return "UNFINISHED";
+    case LpOutcome::kInfeasible:
+      return "PROBLEM IS INFEASIBLE";
+    case LpOutcome::kUnbounded:
+      return "UNBOUNDED SOLUTION";
+    case LpOutcome::kOptimal:
+      break;
+  }
   return "OPTIMAL SOLUTION";
 }
 
 std::string LpIntegerStatus(const LpEngine& engine) {
-  if (engine.flags.unfinished) return "UNFINISHED";
-  if (engine.search.HasIntegerSolution) return "OPTIMAL SOLUTION";
+  switch (LpIntegerOutcome(engine)) {
+    case LpOutcome::kUnfinished:
+      return "UNFINISHED";
+    case LpOutcome::kOptimal:
+      return "OPTIMAL SOLUTION";
+    default:
+      break;
+  }
   return "INTEGER-PROBLEM-INFEASIBLE";
 }
 

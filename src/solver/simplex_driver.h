@@ -18,6 +18,10 @@ void LpLinearSolve(LpEngine& engine);
 // changes made infeasible. Iterations
 // and time are counted for this solve alone. LpLinearStatus reads the outcome.
 void LpResolve(LpEngine& engine, bool refactorise);
+// How a solve ended, as LpLinearStatus and LpIntegerStatus word it.
+enum class LpOutcome { kOptimal, kUnbounded, kInfeasible, kUnfinished };
+LpOutcome LpLinearOutcome(const LpEngine& engine);
+LpOutcome LpIntegerOutcome(const LpEngine& engine);
 // "UNFINISHED" after numerical trouble, else "PROBLEM IS INFEASIBLE", "UNBOUNDED
 // SOLUTION" or "OPTIMAL SOLUTION".
 std::string LpLinearStatus(const LpEngine& engine);

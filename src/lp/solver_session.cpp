@@ -214,7 +214,12 @@ SolverSession::SolverSession() = default;
 
 SolverSession::~SolverSession() { Forget(); }
 
-void SolverSession::SetPort(UserPort* port) { port_ = port; }
+// The kept engine shows its messages through the port it was made with: it goes with
+// that port, while its owner still holds it.
+void SolverSession::SetPort(UserPort* port) {
+  if (port != port_) Forget();
+  port_ = port;
+}
 
 void SolverSession::SetLimits(int64_t max_iterations, double max_seconds) {
   max_iterations_ = std::max<int64_t>(0, max_iterations);

@@ -85,6 +85,19 @@ void EliminateEqualities(VolumeRegion& region) {
     }
     for (LinearRow& row : region.inequalities) substitute(row);
     region.free[pivot] = false;
+    region.pivots.push_back(pivot);
+  }
+}
+
+void CompleteFromEqualities(const VolumeRegion& region, std::vector<double>& x) {
+  for (size_t e = region.pivots.size(); e-- > 0;) {
+    const LinearRow& eq = region.equalities[e];
+    const int pivot = region.pivots[e];
+    double value = eq.b;
+    for (int i = 0; i < region.variable_count; ++i) {
+      if (i != pivot) value -= eq.a[i] * x[i];
+    }
+    x[pivot] = value;
   }
 }
 

@@ -26,6 +26,8 @@ struct VolumeRegion {
   std::vector<LinearRow> equalities;
   std::vector<double> lower, upper;
   std::vector<bool> free;
+  // After EliminateEqualities: the variable each equality was solved for, in order.
+  std::vector<int> pivots;
 
   // Dimension of the region before any elimination: (n + 1) - number of equalities.
   int Dimension() const { return variable_count - static_cast<int>(equalities.size()); }
@@ -39,6 +41,10 @@ VolumeRegion ReadVolumeRegion(const Workspace& ws);
 // it for the free variable of highest index with a non-zero coefficient, which stops
 // being free. An equality without such a variable throws "All zeroes constraint".
 void EliminateEqualities(VolumeRegion& region);
+
+// The values of the variables the equalities were solved for, from the free ones in x
+// (the last equality first: an earlier one may still name a later one's variable).
+void CompleteFromEqualities(const VolumeRegion& region, std::vector<double>& x);
 
 // Hit-or-miss sampling in the box of the free variables. Counters are unsigned 32-bit;
 // a run never draws more than kMaxSamples, far below their range.

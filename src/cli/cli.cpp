@@ -56,6 +56,15 @@ const std::vector<CommandEntry>& Commands() {
        "      removal restores consistency. With --accept, a solution that needs no\n"
        "      removal is accepted and the results are printed again under it.",
        CliInconsistency},
+      {"acceptability",
+       "acceptability IN [--samples N] [--seed S] [--csv OUT [--overwrite]] [--progress]",
+       "Runs \"&Robust Assignments\" on IN and, when the information is consistent,\n"
+       "      samples the compatible parameter vectors uniformly (hit-and-run, N samples,\n"
+       "      200 to 10000000, default 10000; seed S, default 1): prints for every action\n"
+       "      the share of the samples in each category with its 95 % interval, the\n"
+       "      likeliest category, the category under the mean vector (printed too), and\n"
+       "      the inferred, worst and best ones. --csv writes the table to OUT.",
+       CliAcceptability},
       {"volume", "volume IN [--precision P] [--seed S]",
        "Estimates the volume of the parameter region compatible with the problem's\n"
        "      information; P significant digits (2 to 5, default 3), seed S for a\n"

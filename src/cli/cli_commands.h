@@ -23,6 +23,9 @@ int CliAnalyse(const CliArgs& args, std::ostream& out, std::ostream& err);
 // inconsistency IN [--max N] [--accept]: the suggestions of the inconsistency analysis.
 int CliInconsistency(const CliArgs& args, std::ostream& out, std::ostream& err);
 
+// acceptability IN [--samples N] [--seed S] [--csv OUT]: how likely each category is.
+int CliAcceptability(const CliArgs& args, std::ostream& out, std::ostream& err);
+
 // new --criteria N --categories K --actions M OUT: a new problem saved to OUT.
 int CliNew(const CliArgs& args, std::ostream& out, std::ostream& err);
 // convert IN OUT: reads IN (version 1 or 2) and writes it to OUT as version 2.

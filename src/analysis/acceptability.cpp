@@ -204,6 +204,10 @@ bool ComputeAcceptability(const Workspace& ws, UserPort& port,
       // A category the ranges prove out of reach (outside [worst, best], or a hole) has
       // no share to bound.
       if (totals[cell] == 0 && Impossible(ws, i, c)) share = Share{};
+      // And one whose range is this category alone is certain.
+      if (totals[cell] == samples && c == ws.WorstCategory[i] && c == ws.BestCategory[i]) {
+        share = Share{1, 1, 1};
+      }
       result.shares[i][c] = share;
       if (share.value > result.shares[i][best].value) best = c;
     }

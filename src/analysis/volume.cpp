@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
+#include <utility>
 
 #include "analysis/inference_tables.h"
 #include "analysis/uniform_random.h"
@@ -28,6 +30,17 @@ void Repaint(VolumeForm& form) {
   if (form.repaint) form.repaint(form);
 }
 
+// The 95 % Wilson score interval of a binomial share: good also near 0 and 1, where the
+// normal approximation's would leave [0, 1].
+std::pair<double, double> WilsonInterval(double inside, double samples) {
+  constexpr double z = 1.959964;
+  const double p = inside / samples;
+  const double z2 = z * z / samples;
+  const double centre = (p + z2 / 2) / (1 + z2);
+  const double half = z * std::sqrt(p * (1 - p) / samples + z2 / (4 * samples)) / (1 + z2);
+  return {std::max(0.0, centre - half), std::min(1.0, centre + half)};
+}
+
 }  // namespace
 
 bool StartButtonClick(const Workspace& ws, UserPort& port, VolumeForm& form) {
@@ -47,6 +60,7 @@ bool StartButtonClick(const Workspace& ws, UserPort& port, VolumeForm& form) {
 
     form.absolute_volume.clear();
     form.relative_volume.clear();
+    form.volume_interval.clear();
     std::string previous = "x";  // never equal to a number: the first checkpoint goes on
     uint32_t next_checkpoint = VolumeForm::kCheckpointSamples;
     UniformRandom random(form.seed ? *form.seed : ClockSeed());
@@ -55,6 +69,9 @@ bool StartButtonClick(const Workspace& ws, UserPort& port, VolumeForm& form) {
       const double samples = sampler.Samples();
       form.absolute_volume =
           FormatGeneral(sampler.InsideAll() * sampler.BoxVolume() / samples, form.precision);
+      const auto [low, high] = WilsonInterval(sampler.InsideAll(), samples);
+      form.volume_interval = "[" + FormatGeneral(low * sampler.BoxVolume(), form.precision) + ", " +
+                             FormatGeneral(high * sampler.BoxVolume(), form.precision) + "]";
       if (sampler.InsideBounds() > 0) {
         form.relative_volume = FormatGeneral(
             static_cast<double>(sampler.InsideAll()) / sampler.InsideBounds(), form.precision);

@@ -18,6 +18,7 @@ struct VolumeForm {
   static constexpr const char* kDimensionCaption = "Dimension:";
   static constexpr const char* kAbsoluteCaption = "Absolute Volume:";
   static constexpr const char* kRelativeCaption = "Volume to bounds:";
+  static constexpr const char* kIntervalCaption = "95 % interval:";
   static constexpr int kMinPrecision = 2;
   static constexpr int kMaxPrecision = 5;
   static constexpr int kProgressMaximum = 5000000;
@@ -29,6 +30,9 @@ struct VolumeForm {
   std::string dimension;
   std::string absolute_volume;
   std::string relative_volume;
+  // The absolute volume's 95 % interval (the count of points inside is binomial): the
+  // Wilson score interval of the share inside, times the box, "[low, high]".
+  std::string volume_interval;
   int progress_position = 0;  // ProgressBar1, 0..kProgressMaximum
   bool running = false;       // StartButton is disabled meanwhile
 

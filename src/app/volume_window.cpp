@@ -46,10 +46,10 @@ VolumeWindow::VolumeWindow(const Workspace& ws, UserPort& port, QWidget* parent)
 
   auto* values = new QGridLayout;
   const char* captions[] = {VolumeForm::kDimensionCaption, VolumeForm::kAbsoluteCaption,
-                            VolumeForm::kRelativeCaption};
-  const char* names[] = {"DimLabel", "AbsLabel", "RelLabel"};
-  QLabel** labels[] = {&dim_label_, &abs_label_, &rel_label_};
-  for (int i = 0; i < 3; ++i) {
+                            VolumeForm::kRelativeCaption, VolumeForm::kIntervalCaption};
+  const char* names[] = {"DimLabel", "AbsLabel", "RelLabel", "IntervalLabel"};
+  QLabel** labels[] = {&dim_label_, &abs_label_, &rel_label_, &interval_label_};
+  for (int i = 0; i < 4; ++i) {
     values->addWidget(new QLabel(captions[i], this), i, 0);
     *labels[i] = new QLabel(this);
     (*labels[i])->setObjectName(names[i]);
@@ -81,6 +81,7 @@ void VolumeWindow::Show() {
   dim_label_->setText(QString::fromStdString(form_.dimension));
   abs_label_->setText(QString::fromStdString(form_.absolute_volume));
   rel_label_->setText(QString::fromStdString(form_.relative_volume));
+  interval_label_->setText(QString::fromStdString(form_.volume_interval));
   progress_->setValue(form_.progress_position);
   start_button_->setEnabled(!form_.running);
   precis_edit_->setEnabled(!form_.running);

@@ -57,6 +57,7 @@ class VolumeWindow : public QDialog {
   QLabel* dim_label_;
   QLabel* abs_label_;
   QLabel* rel_label_;
+  QLabel* interval_label_ = nullptr;
 };
 
 }  // namespace vido

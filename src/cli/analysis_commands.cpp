@@ -111,7 +111,8 @@ int CliVolume(const CliArgs& args, std::ostream& out, std::ostream& err) {
   StartButtonClick(ws, port, form);
   out << VolumeForm::kDimensionCaption << ' ' << form.dimension << '\n'
       << VolumeForm::kAbsoluteCaption << ' ' << form.absolute_volume << '\n'
-      << VolumeForm::kRelativeCaption << ' ' << form.relative_volume << '\n';
+      << VolumeForm::kRelativeCaption << ' ' << form.relative_volume << '\n'
+      << VolumeForm::kIntervalCaption << ' ' << form.volume_interval << '\n';
   return ExitStatus(port);
 }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "analysis/inference_tables.h"
 #include "analysis/volume_region.h"
 #include "common/fake_user_port.h"
@@ -69,6 +71,16 @@ TEST_F(VolumeTest, ExampleCutsTheRegion) {
   EXPECT_EQ(form_.dimension, "2");
   EXPECT_NEAR(Absolute(), 0.125, 0.002);
   EXPECT_NEAR(Relative(), 0.25, 0.004);
+  // The interval holds the estimate and the exact area, and is as narrow as 400000
+  // points make it (a binomial half-width of about 0.0006).
+  double low = 0, high = 0;
+  ASSERT_EQ(std::sscanf(form_.volume_interval.c_str(), "[%lf, %lf]", &low, &high), 2)
+      << form_.volume_interval;
+  EXPECT_LE(low, Absolute());
+  EXPECT_GE(high, Absolute());
+  EXPECT_LE(low, 0.125);
+  EXPECT_GE(high, 0.125);
+  EXPECT_LT(high - low, 0.003);
 }
 
 TEST_F(VolumeTest, EqualityBesidesTheNormIsEliminatedToo) {

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -148,12 +151,58 @@ TEST(CliAnalysisCommands, VolumeOfTheTwoCriteriaExample) {
   WriteProblem(ws, "volume.tri");
   CliRun run = RunArgs({"volume", "volume.tri", "--seed", "7"});
   EXPECT_EQ(run.status, kExitOk) << run.err;
-  EXPECT_EQ(run.out, "Dimension: 2\nAbsolute Volume: 0.5\nVolume to bounds: 1\n");
+  EXPECT_EQ(run.out,
+            "Dimension: 2\nAbsolute Volume: 0.5\nVolume to bounds: 1\n95 % interval: [0.5, 0.5]\n");
   run = RunArgs({"volume", "volume.tri", "--precision", "5"});  // clock seed
-  EXPECT_EQ(run.out, "Dimension: 2\nAbsolute Volume: 0.5\nVolume to bounds: 1\n");
+  EXPECT_EQ(run.out,
+            "Dimension: 2\nAbsolute Volume: 0.5\nVolume to bounds: 1\n95 % interval: [0.5, 0.5]\n");
   EXPECT_EQ(RunArgs({"volume", "volume.tri", "--precision", "6"}).status, kExitUsage);
   EXPECT_EQ(RunArgs({"volume", "volume.tri", "--seed", "-1"}).status, kExitUsage);
   EXPECT_EQ(RunArgs({"volume", "volume.tri", "--colour", "red"}).status, kExitUsage);
+}
+
+std::string Example(const std::string& name) {
+  const char* source = std::getenv("VIDO_SOURCE_DIR");
+  return std::string(source ? source : "..") + "/examples/" + name;
+}
+
+size_t Lines(const std::string& text) { return std::count(text.begin(), text.end(), '\n'); }
+
+// The bundled example: a line per action, repeatable with its seed, the table as CSV;
+// an inconsistent problem is refused with the way out named.
+TEST(CliAnalysisCommands, AcceptabilityOfTheBundledExamples) {
+  std::remove("acceptability.csv");
+  const std::vector<std::string> args = {
+      "acceptability", Example("suppliers.tri"), "--samples", "1000", "--seed", "3",
+      "--csv",         "acceptability.csv"};
+  const CliRun run = RunArgs(args);
+  ASSERT_EQ(run.status, kExitOk) << run.err;
+  EXPECT_NE(run.out.find("1000 samples, seed 3, 6 free variables"), std::string::npos) << run.out;
+  // Its range is C2 alone: certain, no interval to draw.
+  EXPECT_NE(run.out.find("Acme Metals\t0.0000 [0.0000, 0.0000]\t1.0000 [1.0000, 1.0000]"),
+            std::string::npos);
+  EXPECT_EQ(Lines(run.out), 7u + 25u + 1u);  // settings, vector, table of 25, the file line
+  std::ifstream csv("acceptability.csv", std::ios::binary);
+  std::stringstream text;
+  text << csv.rdbuf();
+  EXPECT_EQ(Lines(text.str()), 26u);
+  EXPECT_EQ(text.str().rfind("action,C1,C1 low,C1 high,C2", 0), 0u);
+  EXPECT_NE(text.str().find("\"Acme Metals\",0,0,0,1,1,1,0,0,0,0,0,0,2,2,2,2,2\r\n"),
+            std::string::npos);
+  // Again: the same numbers; the table is replaced only when asked.
+  EXPECT_EQ(RunArgs(args).status, kExitError);
+  std::vector<std::string> again = args;
+  again.push_back("--overwrite");
+  EXPECT_EQ(RunArgs(again).out, run.out);
+
+  const CliRun refused = RunArgs({"acceptability", Example("suppliers-inconsistent.tri")});
+  EXPECT_EQ(refused.status, kExitError);
+  EXPECT_NE(refused.err.find("vido-cli inconsistency"), std::string::npos) << refused.err;
+  EXPECT_EQ(refused.out, "");
+  for (const char* samples : {"10", "x", "20000000"}) {
+    EXPECT_EQ(RunArgs({"acceptability", Example("suppliers.tri"), "--samples", samples}).status,
+              kExitUsage);
+  }
 }
 
 }  // namespace

@@ -10,6 +10,8 @@
 #include "lp/solver_interface.h"
 #include "sorting/assignment.h"
 #include "sorting/credibility.h"
+#include "support/command_boundary.h"
+#include "support/number_text.h"
 
 namespace vido {
 
@@ -220,6 +222,33 @@ bool ComputeAcceptability(const Workspace& ws, UserPort& port,
   for (int i = 1; i <= m; ++i) {
     result.central_category[i] = PessimisticCategory(ws, i, centre[0], weights);
   }
+  return true;
+}
+
+bool AcceptabilityItemClick(Workspace& ws, UserPort& port) {
+  AcceptabilityResult result;
+  BusyCursor busy(port);
+  if (!ComputeAcceptability(ws, port, AcceptabilitySettings{}, result)) return false;
+  const int m = ws.ActionsCount;
+  const int k = ws.CategoriesCount;
+  Table& grid = ws.AccGrid;
+  grid.SetSize(0, 0);
+  grid.SetSize(k + 3, m + 1);
+  for (int c = 1; c <= k; ++c) grid.SetCell(c, 0, Format("C%d", c));
+  grid.SetCell(k + 1, 0, "Likeliest");
+  grid.SetCell(k + 2, 0, "Central");
+  for (int i = 1; i <= m; ++i) {
+    grid.SetCell(0, i, ws.AGrid.Cell(0, i));
+    for (int c = 1; c <= k; ++c) {
+      const Share& share = result.shares[i][c];
+      // A category the ranges rule out stays empty; any other shows its share.
+      const bool ruled_out = share.value == 0 && share.high == 0;
+      grid.SetCell(c, i, ruled_out ? "" : Format("%.3f", share.value));
+    }
+    grid.SetCell(k + 1, i, Format("C%d", result.most_likely[i]));
+    grid.SetCell(k + 2, i, Format("C%d", result.central_category[i]));
+  }
+  ws.view.acceptability_tab_visible = true;
   return true;
 }
 

@@ -57,6 +57,11 @@ struct AcceptabilityResult {
 bool ComputeAcceptability(const Workspace& ws, UserPort& port,
                           const AcceptabilitySettings& settings, AcceptabilityResult& result);
 
+// "&Results" > "Category &Acceptability": the acceptabilities of the current results
+// (10000 samples, seed 1) into AccGrid, whose tab is then shown. A refusal or a cancel
+// leaves the table as it was. False then.
+bool AcceptabilityItemClick(Workspace& ws, UserPort& port);
+
 // The region sampled: that of the volume computation (bounds, constraints, example
 // rows), every variable whose bounds meet made an equality, and `extra` rows a.x <= b
 // over (lambda, k_1..k_n) added; the equalities eliminated.

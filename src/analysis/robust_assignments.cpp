@@ -177,6 +177,8 @@ void ShowResultsPages(Workspace& ws, bool indices) {
 void RunResults(Workspace& ws, UserPort& port) {
   RunCleanup cleanup(ws, port);
   ws.ViolatedRows.clear();
+  // The acceptabilities describe the region of the run before.
+  ws.view.acceptability_tab_visible = false;
   const bool accepted = ws.UseAcceptedSolution;
   if (!accepted) {
     if (ws.CriteriaCount == 0) {

@@ -243,10 +243,12 @@ void MainWindow::BuildToolBar() {
 }
 
 void MainWindow::BuildTables() {
-  for (int g = 0; g < 9; ++g) grids_[g] = new GridView(ws_, static_cast<GridId>(g), this);
-  const char* names[] = {"AGrid",  "FGrid", "BGrid",  "CGrid", "RGrid",
-                         "ORGrid", "DGrid", "ICGrid", "IPGrid"};
-  for (int g = 0; g < 9; ++g) {
+  for (int g = 0; g < kGridCount; ++g) {
+    grids_[g] = new GridView(ws_, static_cast<GridId>(g), this);
+  }
+  const char* names[] = {"AGrid",  "FGrid", "BGrid",  "CGrid",  "RGrid",
+                         "ORGrid", "DGrid", "ICGrid", "IPGrid", "AccGrid"};
+  for (int g = 0; g < kGridCount; ++g) {
     grids_[g]->setObjectName(names[g]);
     GridView* view = grids_[g];
     connect(static_cast<GridDelegate*>(view->itemDelegate()), &GridDelegate::KeyTyped, this,
@@ -336,6 +338,7 @@ void MainWindow::BuildTables() {
   indices_layout->addWidget(label_ma_dif_);
   indices_layout->addStretch();
   output_tabs_->addTab(indices, "Indices");
+  output_tabs_->addTab(Grid(GridId::kAccGrid), "Acceptability");
 
   auto* splitter = new QSplitter(Qt::Horizontal, this);
   splitter->setObjectName("Splitter");

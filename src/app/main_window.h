@@ -78,6 +78,7 @@ class MainWindow : public QMainWindow {
   void VolumeClick();
   void RobustAssignmentsClick();
   void InconsistencyClick();
+  void AcceptabilityClick();
   void OrderClick(bool variability);
   void HelpClick(const char* page);
   void HowToUseHelpClick();
@@ -122,7 +123,7 @@ class MainWindow : public QMainWindow {
   bool input_blocked_ = false;
   bool close_pending_ = false;
 
-  std::array<GridView*, 9> grids_{};
+  std::array<GridView*, kGridCount> grids_{};
   std::array<QMenu*, 9> popups_{};
   QTabWidget* input_tabs_ = nullptr;
   QTabWidget* output_tabs_ = nullptr;

@@ -7,6 +7,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 
+#include "analysis/acceptability.h"
 #include "analysis/pending_analyses.h"
 #include "app/main_window.h"
 #include "model/editing.h"
@@ -14,7 +15,9 @@
 #include "model/menu_rules.h"
 #include "model/problem_file.h"
 #include "model/problem_reader.h"
+#include "model/window_rules.h"
 #include "sorting/result_display.h"
+#include "support/command_boundary.h"
 
 namespace vido {
 
@@ -83,6 +86,9 @@ void MainWindow::BuildMenus() {
           [this] { VolumeClick(); });
   AddItem(results, "CalcRangeItem", "&Robust Assignments",
           "Calculate range of assignments for each action", [this] { RobustAssignmentsClick(); });
+  AddItem(results, "AcceptabilityItem", "Category &Acceptability",
+          "How much of the compatible parameters puts each action in each category",
+          [this] { AcceptabilityClick(); });
   results->addSeparator();
   auto* order = new QActionGroup(this);
   QAction* by_input =
@@ -242,6 +248,16 @@ void MainWindow::VolumeClick() {
 void MainWindow::RobustAssignmentsClick() { RobustAssignmentsCommand(ws_, Port()); }
 
 void MainWindow::InconsistencyClick() { InconsistencyCommand(ws_, Port()); }
+
+void MainWindow::AcceptabilityClick() {
+  bool filled = false;
+  RunCommand(Port(), [&] { filled = AcceptabilityItemClick(ws_, Port()); });
+  if (!filled) return;
+  // The tab must be shown before it can become the current one.
+  Grid(GridId::kAccGrid)->Reload();
+  RefreshChrome();
+  output_tabs_->setCurrentIndex(static_cast<int>(OutputTab::kAcceptability));
+}
 
 void MainWindow::OrderClick(bool variability) {
   if (variability) {

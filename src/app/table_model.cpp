@@ -2,6 +2,9 @@
 
 #include <QBrush>
 #include <QColor>
+#include <QFont>
+#include <algorithm>
+#include <cmath>
 
 #include "sorting/result_display.h"
 
@@ -40,8 +43,20 @@ QVariant ResultFillBrush(CellFill fill) {
       return QBrush(QColor(255, 0, 0));
     case CellFill::kCyan:
       return QBrush(QColor(0, 255, 255));
+    case CellFill::kShade:
+      break;
   }
   return {};
+}
+
+// From white (share 0) to a deep blue (share 1), so that the range colours of the results
+// tab, greens and red, keep their meaning.
+QVariant ShadeBrush(int percent) {
+  const double t = std::clamp(percent, 0, 100) / 100.0;
+  auto mix = [t](int from, int to) {
+    return static_cast<int>(std::lround(from + (to - from) * t));
+  };
+  return QBrush(QColor(mix(255, 16), mix(255, 64), mix(255, 160)));
 }
 
 }  // namespace
@@ -93,6 +108,8 @@ QVariant TableModel::data(const QModelIndex& index, int role) const {
     look = DGridCellLook(ws_, col, row);
   } else if (grid_ == GridId::kIPGrid) {
     look = IPGridCellLook(ws_, col, row);
+  } else if (grid_ == GridId::kAccGrid) {
+    look = AccGridCellLook(ws_, col, row);
   } else {
     look.fill = col < table().FixedCols() ? CellFill::kHeader : CellFill::kWhite;
     look.text = text;
@@ -102,8 +119,18 @@ QVariant TableModel::data(const QModelIndex& index, int role) const {
     case Qt::EditRole:
       return QString::fromStdString(look.text);
     case Qt::BackgroundRole:
+      if (look.fill == CellFill::kShade) return ShadeBrush(look.shade);
       return ResultFillBrush(look.fill);
+    case Qt::FontRole:
+      if (look.bold) {
+        QFont font;
+        font.setBold(true);
+        return font;
+      }
+      return {};
     case Qt::ForegroundRole:
+      // Deep shades carry white text.
+      if (look.fill == CellFill::kShade && look.shade > 55) return QBrush(Qt::white);
       if (look.red_text) return QBrush(QColor(255, 0, 0));
       return QBrush(look.green_text ? QColor(0, 128, 0) : QColor(Qt::black));
     case kHatchRole:

@@ -108,6 +108,8 @@ const Table& GridTable(const Workspace& ws, GridId grid) {
       return ws.ICGrid;
     case GridId::kIPGrid:
       return ws.IPGrid;
+    case GridId::kAccGrid:
+      return ws.AccGrid;
   }
   return ws.AGrid;
 }

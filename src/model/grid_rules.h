@@ -8,7 +8,19 @@
 namespace vido {
 
 // The nine tables the main window shows.
-enum class GridId { kAGrid, kFGrid, kBGrid, kCGrid, kRGrid, kORGrid, kDGrid, kICGrid, kIPGrid };
+enum class GridId {
+  kAGrid,
+  kFGrid,
+  kBGrid,
+  kCGrid,
+  kRGrid,
+  kORGrid,
+  kDGrid,
+  kICGrid,
+  kIPGrid,
+  kAccGrid
+};
+inline constexpr int kGridCount = static_cast<int>(GridId::kAccGrid) + 1;
 
 const Table& GridTable(const Workspace& ws, GridId grid);
 Table& GridTable(Workspace& ws, GridId grid);

@@ -2,7 +2,7 @@
 
 namespace vido {
 
-std::array<OutputTabLook, 4> OutputTabLooks(const Workspace& ws) {
+std::array<OutputTabLook, 5> OutputTabLooks(const Workspace& ws) {
   const ViewState& v = ws.view;
   const bool red = v.output_stale;
   return {{
@@ -11,6 +11,7 @@ std::array<OutputTabLook, 4> OutputTabLooks(const Workspace& ws) {
        red},
       {OutputTab::kInferProg, "Infer. Prog.", v.infer_prog_tab_visible, red},
       {OutputTab::kIndices, "Indices", v.indices_tab_visible, red},
+      {OutputTab::kAcceptability, "Acceptability", v.acceptability_tab_visible, red},
   }};
 }
 

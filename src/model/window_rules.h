@@ -8,7 +8,7 @@
 namespace vido {
 
 // The tabs of the output side, in their order.
-enum class OutputTab { kResults, kInferredConstraints, kInferProg, kIndices };
+enum class OutputTab { kResults, kInferredConstraints, kInferProg, kIndices, kAcceptability };
 
 struct OutputTabLook {
   OutputTab tab;
@@ -19,7 +19,7 @@ struct OutputTabLook {
 
 // The output tabs as the window shows them: each visible as the analyses left it,
 // captions red while the results are stale.
-std::array<OutputTabLook, 4> OutputTabLooks(const Workspace& ws);
+std::array<OutputTabLook, 5> OutputTabLooks(const Workspace& ws);
 
 // The results tab shows ORGrid instead of RGrid in variability order.
 bool ShowsVariabilityOrder(const Workspace& ws);

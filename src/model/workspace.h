@@ -22,6 +22,7 @@ struct ViewState {
   bool inferred_constraints_tab_visible = true;
   bool infer_prog_tab_visible = true;
   bool indices_tab_visible = true;
+  bool acceptability_tab_visible = false;        // filled by "Category &Acceptability"
   bool output_stale = false;                     // red captions of the output tabs
   bool report_enabled = false;                   // SpeedButtonReport
   bool inconsistency_enabled = false;            // the "&Inconsistency" item of the menu bar
@@ -53,6 +54,9 @@ struct Workspace {
   Table IPGrid{1, 1};
   // The inconsistency analysis' constraint table.
   Table IGrid{1, 1};
+  // The acceptabilities: a row per action, the share of each category, then the
+  // likeliest category and the one of the central vector.
+  Table AccGrid{1, 1};
 
   int CriteriaCount = 0;
   int CategoriesCount = 0;

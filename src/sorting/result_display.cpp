@@ -1,5 +1,7 @@
 #include "sorting/result_display.h"
 
+#include <algorithm>
+#include <cmath>
 #include <optional>
 
 #include "support/number_text.h"
@@ -84,6 +86,25 @@ CellLook ORGridCellLook(const Workspace& ws, int col, int row) {
     action = ws.VariabilityOrder[row - 1] + 1;
   }
   return ResultCellLook(ws, ws.ORGrid, col, row, action, true);
+}
+
+CellLook AccGridCellLook(const Workspace& ws, int col, int row) {
+  const Table& grid = ws.AccGrid;
+  CellLook look;
+  look.text = grid.Cell(col, row);
+  const int k = ws.CategoriesCount;
+  if (row < grid.FixedRows() || col < grid.FixedCols()) {
+    look.fill = CellFill::kHeader;
+    return look;
+  }
+  if (col > k) return look;  // the likeliest and the central category
+  const std::optional<double> share = ParseReal(look.text);
+  if (!share) return look;  // a category proven out of reach: empty
+  look.fill = CellFill::kShade;
+  look.shade = static_cast<int>(std::lround(std::clamp(*share, 0.0, 1.0) * 100));
+  look.bold =
+      static_cast<size_t>(row) < ws.InferredCategory.size() && ws.InferredCategory[row] == col;
+  return look;
 }
 
 CellLook DGridCellLook(const Workspace& ws, int col, int row) {

@@ -16,6 +16,7 @@ enum class CellFill {
   kHatched,  // black diagonal hatching on white: unreachable inside the range
   kRed,      // RGB 255, 0, 0: the inferred category contradicts the example
   kCyan,     // RGB 0, 255, 255: name of an action that has an assignment example
+  kShade,    // the acceptability heat map: white for 0, deepest for a share of 1 (shade)
 };
 
 struct CellLook {
@@ -23,6 +24,8 @@ struct CellLook {
   std::string text;
   bool green_text = false;  // RGB 0, 128, 0 font
   bool red_text = false;    // RGB 255, 0, 0 font
+  int shade = 0;            // kShade: the share in percent, 0..100
+  bool bold = false;        // the inferred category in the acceptability map
 };
 
 // The cell (col, row) of RGrid or ORGrid. Category cells show no text, only a fill.
@@ -36,6 +39,9 @@ CellLook DGridCellLook(const Workspace& ws, int col, int row);
 // IPGrid: the rows the inferred solution violates (ViolatedRows) in a red font; a "0"
 // is drawn empty except in the right-hand side column (the second-to-last).
 CellLook IPGridCellLook(const Workspace& ws, int col, int row);
+
+// AccGrid: share cells shaded by their share, the inferred category's share in bold.
+CellLook AccGridCellLook(const Workspace& ws, int col, int row);
 
 // The radio pair of the "&Results" menu: which results table is shown. Each empties
 // the parameter vector of the selected assignment (DGrid row 1).

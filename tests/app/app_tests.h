@@ -43,6 +43,7 @@ class ResultsTest : public QObject {
 
  private slots:
   void consistentRunFillsTheResultTables();
+  void acceptabilityHeatMap();
   void inconsistentRunMarksTheProgramRows();
   void selectingACellSolvesForThatAssignment();
   void inconsistencyWindowSuggestsAndAccepts();

@@ -40,7 +40,7 @@ void GridTest::modelsPassTheTester() {
   WindowFixture f;
   MainWindow& w = *f.window;
   std::vector<std::unique_ptr<QAbstractItemModelTester>> testers;
-  for (int g = 0; g < 9; ++g) {
+  for (int g = 0; g < kGridCount; ++g) {
     testers.push_back(std::make_unique<QAbstractItemModelTester>(
         w.Grid(static_cast<GridId>(g))->model(),
         QAbstractItemModelTester::FailureReportingMode::QtTest));

@@ -67,8 +67,8 @@ void MainWindowTest::menuBarLayout() {
            QStringList({"&New", "&Open...", "&Report", "&Save Data", "&Save Data As...", "-",
                         "&Print Form...", "P&rint Setup...", "-", "E&xit"}));
   QCOMPARE(Captions(w.Menu("ResultsMenu")->actions()),
-           QStringList({"Volume &Computation", "&Robust Assignments", "-", "by &Input Order",
-                        "by &Variability Order"}));
+           QStringList({"Volume &Computation", "&Robust Assignments", "Category &Acceptability",
+                        "-", "by &Input Order", "by &Variability Order"}));
   QCOMPARE(Captions(w.Menu("ActionsMenu")->actions()),
            QStringList({"&Insert", "&Delete", "&Erase examples"}));
   QCOMPARE(Captions(w.Menu("HelpMenu")->actions()),

@@ -1,6 +1,7 @@
 #include <QAbstractItemModelTester>
 #include <QBrush>
 #include <QFile>
+#include <QFont>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPrintDialog>
@@ -144,6 +145,37 @@ void ResultsTest::consistentRunFillsTheResultTables() {
   w.SizeControl(1)->setValue(48);
   w.OutputTabs()->setCurrentIndex(0);
   WindowFixture::Screenshot(&w, "results_tab");
+}
+
+// "Category &Acceptability" after a consistent run: its tab appears with a row per action,
+// shares shaded from white to deep blue, the inferred category in bold, a category the
+// ranges rule out empty; a new run hides the tab again.
+void ResultsTest::acceptabilityHeatMap() {
+  WindowFixture f;
+  MainWindow& w = *f.window;
+  QVERIFY(f.OpenExample());
+  QVERIFY(f.Choose("AcceptabilityItem"));  // before any run: refused, nothing shown
+  QVERIFY(!f.ws().view.acceptability_tab_visible);
+  QVERIFY(f.Choose("CalcRangeItem"));
+  QVERIFY(f.Choose("AcceptabilityItem"));
+  QVERIFY(f.ws().view.acceptability_tab_visible);
+  QCOMPARE(w.Grid(GridId::kAccGrid)->model()->rowCount(), f.ws().ActionsCount);
+  const int acme = RowOf(f.ws(), "Acme Metals");  // C2 alone
+  QCOMPARE(Text(w, GridId::kAccGrid, 2, acme), QString("1.000"));
+  QCOMPARE(Fill(w, GridId::kAccGrid, 2, acme), QColor(16, 64, 160));
+  QVERIFY(Data(w, GridId::kAccGrid, 2, acme, Qt::FontRole).value<QFont>().bold());
+  QVERIFY(Text(w, GridId::kAccGrid, 1, acme).isEmpty());
+  QCOMPARE(Fill(w, GridId::kAccGrid, 1, acme), QColor(Qt::white));
+  const int borealis = RowOf(f.ws(), "Borealis Parts");  // C2 or C3
+  const double c3 = Text(w, GridId::kAccGrid, 3, borealis).toDouble();
+  QVERIFY(c3 > 0.1 && c3 < 0.9);
+  QVERIFY(!Data(w, GridId::kAccGrid, 3, borealis, Qt::FontRole).value<QFont>().bold());
+  QCOMPARE(Text(w, GridId::kAccGrid, f.ws().CategoriesCount + 1, acme), QString("C2"));
+  w.resize(1200, 700);
+  w.show();
+  WindowFixture::Screenshot(&w, "acceptability");
+  QVERIFY(f.Choose("CalcRangeItem"));
+  QVERIFY(!f.ws().view.acceptability_tab_visible);
 }
 
 void ResultsTest::inconsistentRunMarksTheProgramRows() {

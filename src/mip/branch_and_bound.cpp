@@ -154,7 +154,12 @@ void Search::Restore(BasisSnapshot& snapshot, double expected) {
 
 void Search::NodeSolve() {
   if (e_.flags.unfinished || !e_.flags.setup_done) return;
+  e_.flags.numerical_trouble = false;
   SolveConfirmingInfeasibility(e_, false);
+  // A relaxation given up for numerical trouble proves neither that the node holds no
+  // solution nor its bound: cutting it could lose the optimum, and a search that cut it
+  // would report a verdict it never proved.
+  if (e_.flags.numerical_trouble) e_.flags.unfinished = true;
 }
 
 void Search::ShowBounds() {

@@ -28,6 +28,15 @@ const std::vector<CommandEntry>& Commands() {
        CliNew},
       {"convert", "convert [--overwrite] IN OUT",
        "Reads the problem file IN (version 1 or 2) and writes it to OUT as version 2.", CliConvert},
+      {"import-csv", "import-csv TABLE --categories K [--minimise NAMES] [--overwrite] OUT",
+       "Makes a problem of the performance table TABLE (CSV: the first row names the\n"
+       "      criteria, the first column the actions, optional columns ELow and EHigh\n"
+       "      hold assignment examples) with K categories (2..20) and the defaults of\n"
+       "      New, each criterion's profiles spread evenly over the range of its\n"
+       "      performances, and saves it to OUT (\".tri\" is appended when OUT does not\n"
+       "      end in it). NAMES: the criteria to minimise, separated by commas (a name\n"
+       "      of the header, or gJ for criterion J); the others are maximised.",
+       CliImportCsv},
       {"summary", "summary IN",
        "Prints an overview of the problem: sizes, criteria with directions and weight\n"
        "      bounds, profiles and thresholds, actions with their assignment examples,\n"

@@ -30,6 +30,8 @@ int CliAcceptability(const CliArgs& args, std::ostream& out, std::ostream& err);
 int CliNew(const CliArgs& args, std::ostream& out, std::ostream& err);
 // convert IN OUT: reads IN (version 1 or 2) and writes it to OUT as version 2.
 int CliConvert(const CliArgs& args, std::ostream& out, std::ostream& err);
+// import-csv TABLE --categories K [--minimise LIST] OUT: a problem made of a performance table.
+int CliImportCsv(const CliArgs& args, std::ostream& out, std::ostream& err);
 // summary IN: a readable overview of the problem.
 int CliSummary(const CliArgs& args, std::ostream& out, std::ostream& err);
 

@@ -9,6 +9,8 @@
 #include "cli/problem_summary.h"
 #include "model/new_problem.h"
 #include "model/problem_file.h"
+#include "model/table_import.h"
+#include "support/number_text.h"
 
 namespace vido {
 
@@ -79,6 +81,39 @@ int CliConvert(const CliArgs& args, std::ostream& out, std::ostream& err) {
   Workspace ws;
   if (!LoadProblem(parsed.plain[0], ws, port)) return kExitError;
   SaveAs(ws, port, parsed.plain[1], out);
+  return ExitStatus(port);
+}
+
+int CliImportCsv(const CliArgs& args, std::ostream& out, std::ostream& err) {
+  const CliArguments parsed =
+      SplitArguments(args, {"--categories", "--minimise"}, {kOverwriteFlag}, 2);
+  if (!parsed.error.empty()) return UsageError(err, "import-csv", parsed.error);
+  const std::string& table = parsed.plain[0];
+  const std::string& output = parsed.plain[1];
+  if (const std::string error = ProblemOutputError(output); !error.empty()) {
+    return UsageError(err, "import-csv", error);
+  }
+  if (SameFile(WithTriExtension(output), table)) {
+    return UsageError(err, "import-csv", "'" + output + "' is the table itself");
+  }
+  TableImportOptions options;
+  const std::optional<std::string> categories = parsed.Option("--categories");
+  const std::optional<int> k = categories ? ParseInteger(*categories) : std::nullopt;
+  if (!k || *k < kImportMinCategories || *k > kImportMaxCategories) {
+    return UsageError(err, "import-csv", "--categories K is required, an integer from 2 to 20");
+  }
+  options.categories = *k;
+  // Also given more than once, for names that hold a comma.
+  for (const auto& [name, value] : parsed.options) {
+    if (name != "--minimise") continue;
+    const std::vector<std::string> names = SplitNameList(value);
+    options.minimised.insert(options.minimised.end(), names.begin(), names.end());
+  }
+  CliUserPort port(err);
+  port.SetOverwriteAnswer(parsed.Flag(kOverwriteFlag));
+  Workspace ws;
+  if (!ImportPerformanceTableFile(ws, port, table, options)) return kExitError;
+  SaveAs(ws, port, output, out);
   return ExitStatus(port);
 }
 

@@ -111,6 +111,7 @@ void BSuggestClick(const Workspace& ws, UserPort& port, IAForm& form) {
     DropProgram drop = ReadDropProgram(ws);
     form.NoDropSolutionFound = false;
     form.kept_solution.clear();
+    form.suggested_sets.clear();
     int s = 1;
     do {
       if (!LoadDropProgram(drop, port)) return;
@@ -140,6 +141,7 @@ void BSuggestClick(const Workspace& ws, UserPort& port, IAForm& form) {
       grid.SetCell(1, row, FormatGeneral(e));
       if (e > 0) {
         grid.SetCell(2, row, JoinNumbers(dropped));
+        form.suggested_sets.push_back(dropped);
         ++s;
       } else {
         grid.SetCell(2, row, IAForm::kNoDrop);

@@ -44,6 +44,8 @@ struct IAForm {
   Table StringGrid1{0, 1, 3, 2};
   bool suggestions_visible = false;
   bool NoDropSolutionFound = false;
+  // The sets of constraints (1-based IGrid row numbers) of the suggestions shown, in order.
+  std::vector<std::vector<int>> suggested_sets;
   // lambda, k_1..k_n of the solution that needed no removal.
   std::vector<double> kept_solution;
   // Shows the window modally and returns when it is closed; the GUI sets it. Without

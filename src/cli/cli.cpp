@@ -50,20 +50,24 @@ const std::vector<CommandEntry>& Commands() {
        "Builds the example constraints, the inference program and the analysis table\n"
        "      and prints them (ICGrid, IPGrid, IGrid) as tab-separated text.",
        CliProgram},
-      {"analyse", "analyse IN [--report OUT [--overwrite]] [--progress]",
+      {"analyse",
+       "analyse IN [--report OUT [--overwrite]] [--progress] [--format json|csv] [--chart SVG]",
        "Runs \"&Robust Assignments\" on IN: prints whether the information is\n"
        "      consistent (and alpha), the inferred lambda and weights, and for every\n"
        "      action its worst, inferred and best category and its impossible\n"
        "      categories (holes). --report writes the results report to OUT as the\n"
        "      \"&Report\" command does (OUT may not be IN); --progress shows progress\n"
-       "      on standard error.",
+       "      on standard error. --format prints the results as JSON or CSV for\n"
+       "      programs instead (schema \"vido-results\", version 1; see the README).\n"
+       "      --chart draws the category ranges of every action into the SVG file SVG.",
        CliAnalyse},
-      {"inconsistency", "inconsistency IN [--max N] [--accept]",
+      {"inconsistency", "inconsistency IN [--max N] [--accept] [--format json|csv]",
        "Runs the results on IN and, when the information is inconsistent, the\n"
        "      inconsistency analysis' \"Suggest\": prints the constraints (numbered) and\n"
        "      up to N (3 to 30, default 5) smallest alternative sets of constraints whose\n"
        "      removal restores consistency. With --accept, a solution that needs no\n"
-       "      removal is accepted and the results are printed again under it.",
+       "      removal is accepted and the results are printed again under it. --format\n"
+       "      prints the results, the constraints and the suggestions as JSON or CSV.",
        CliInconsistency},
       {"acceptability",
        "acceptability IN [--samples N] [--seed S] [--csv OUT [--overwrite]] [--progress]",

@@ -4,6 +4,7 @@
 
 #include "analysis/inconsistency_analysis.h"
 #include "analysis/inference_tables.h"
+#include "analysis/results_export.h"
 #include "analysis/robust_assignments.h"
 #include "cli/cli.h"
 #include "cli/cli_args.h"
@@ -11,23 +12,83 @@
 #include "cli/cli_user_port.h"
 #include "cli/results_printout.h"
 #include "lp/solver_interface.h"
+#include "model/range_chart.h"
 #include "model/results_report.h"
 #include "support/number_text.h"
 
 namespace vido {
 
+namespace {
+
+enum class OutputForm { kText, kJson, kCsv };
+
+// --format json|csv; false after the usage error.
+bool ReadOutputForm(const CliArguments& parsed, OutputForm& form) {
+  form = OutputForm::kText;
+  const std::optional<std::string> text = parsed.Option("--format");
+  if (!text) return true;
+  if (*text == "json") {
+    form = OutputForm::kJson;
+  } else if (*text == "csv") {
+    form = OutputForm::kCsv;
+  } else {
+    return false;
+  }
+  return true;
+}
+
+void PrintResultsAs(OutputForm form, std::ostream& out, const Workspace& ws,
+                    const InconsistencyFindings& findings = {}) {
+  switch (form) {
+    case OutputForm::kText:
+      PrintResults(out, ws);
+      break;
+    case OutputForm::kJson:
+      out << ResultsJson(ws, findings);
+      break;
+    case OutputForm::kCsv:
+      out << ResultsCsv(ws, findings);
+      break;
+  }
+}
+
+// What is wrong with `path` as a file the results are written to beside the problem at
+// `problem`; empty when nothing is. Written over the problem, it would lose the problem.
+std::string ResultFileError(const std::string& path, const std::string& problem) {
+  if (const std::string error = OutputPathError(path); !error.empty()) return error;
+  if (SameFile(path, problem)) return "'" + path + "' is the problem file itself";
+  return "";
+}
+
+// The full name of the problem file, as the open dialog would give it.
+std::string FullName(const std::string& path) {
+  std::error_code ec;
+  const auto full = std::filesystem::absolute(path, ec);
+  return ec ? path : full.lexically_normal().string();
+}
+
+}  // namespace
+
 int CliAnalyse(const CliArgs& args, std::ostream& out, std::ostream& err) {
-  const CliArguments parsed = SplitArguments(args, {"--report"}, {"--progress", kOverwriteFlag}, 1);
+  const CliArguments parsed =
+      SplitArguments(args, {"--report", "--format", "--chart"}, {"--progress", kOverwriteFlag}, 1);
   if (!parsed.error.empty()) return UsageError(err, "analyse", parsed.error);
+  OutputForm form;
+  if (!ReadOutputForm(parsed, form)) {
+    return UsageError(err, "analyse", "--format must be json or csv");
+  }
   const std::optional<std::string> report = parsed.Option("--report");
-  if (report) {
-    if (const std::string error = OutputPathError(*report); !error.empty()) {
-      return UsageError(err, "analyse", "--report: " + error);
+  const std::optional<std::string> chart = parsed.Option("--chart");
+  const std::pair<const char*, std::optional<std::string>> outputs[] = {{"--report", report},
+                                                                        {"--chart", chart}};
+  for (const auto& [option, path] : outputs) {
+    if (!path) continue;
+    if (const std::string error = ResultFileError(*path, parsed.plain[0]); !error.empty()) {
+      return UsageError(err, "analyse", std::string(option) + ": " + error);
     }
-    // The report written over the problem would lose the problem.
-    if (SameFile(*report, parsed.plain[0])) {
-      return UsageError(err, "analyse", "--report: '" + *report + "' is the problem file itself");
-    }
+  }
+  if (report && chart && SameFile(*report, *chart)) {
+    return UsageError(err, "analyse", "--report and --chart name the same file");
   }
   Workspace ws;
   CliUserPort port(err);
@@ -35,20 +96,26 @@ int CliAnalyse(const CliArgs& args, std::ostream& out, std::ostream& err) {
   port.SetOverwriteAnswer(parsed.Flag(kOverwriteFlag));
   if (!LoadProblem(parsed.plain[0], ws, port)) return kExitError;
   // The report names the problem file as the open dialog would: in full.
-  std::error_code ec;
-  const auto full = std::filesystem::absolute(parsed.plain[0], ec);
-  ws.view.open_dialog_file_name = ec ? parsed.plain[0] : full.lexically_normal().string();
+  ws.view.open_dialog_file_name = FullName(parsed.plain[0]);
 
   SolverSetUserPort(&port);
   CalcRangeItemClick(ws, port);
   SolverSetUserPort(nullptr);
   if (!ws.ResultsAvailable) return kExitError;
-  PrintResults(out, ws);
+  PrintResultsAs(form, out, ws);
+  // A script reading the results on standard output gets nothing else there.
+  const bool text = form == OutputForm::kText;
   if (report) {
     if (!MayWrite(*report, port)) return kExitError;
     port.SetSaveFileName(*report);
     if (!SaveResClick(ws, port)) return kExitError;
-    out << "Report written to " << *report << '\n';
+    if (text) out << "Report written to " << *report << '\n';
+  }
+  if (chart) {
+    if (!MayWrite(*chart, port)) return kExitError;
+    port.SetSaveFileName(*chart);
+    if (!SaveChartClick(ws, port)) return kExitError;
+    if (text) out << "Chart written to " << *chart << '\n';
   }
   return ExitStatus(port);
 }
@@ -76,8 +143,12 @@ void PrintSuggestions(std::ostream& out, const Table& grid) {
 }  // namespace
 
 int CliInconsistency(const CliArgs& args, std::ostream& out, std::ostream& err) {
-  const CliArguments parsed = SplitArguments(args, {"--max"}, {"--accept"}, 1);
+  const CliArguments parsed = SplitArguments(args, {"--max", "--format"}, {"--accept"}, 1);
   if (!parsed.error.empty()) return UsageError(err, "inconsistency", parsed.error);
+  OutputForm output;
+  if (!ReadOutputForm(parsed, output)) {
+    return UsageError(err, "inconsistency", "--format must be json or csv");
+  }
   IAForm form;
   if (const auto text = parsed.Option("--max")) {
     const auto count = ParseInteger(*text);
@@ -89,11 +160,24 @@ int CliInconsistency(const CliArgs& args, std::ostream& out, std::ostream& err) 
   Workspace ws;
   CliUserPort port(err);
   if (!LoadProblem(parsed.plain[0], ws, port)) return kExitError;
+  ws.view.open_dialog_file_name = FullName(parsed.plain[0]);
   SolverSetUserPort(&port);
   CalcRangeItemClick(ws, port);
   if (!ws.ResultsAvailable) {
     SolverSetUserPort(nullptr);
     return kExitError;
+  }
+  if (output != OutputForm::kText) {
+    // The same runs as below, the findings printed once at the end.
+    if (!ws.RangesValid) {
+      form.show_modal = [&](IAForm& shown) { BSuggestClick(ws, port, shown); };
+      port.SetConfirmAnswer(parsed.Flag("--accept"));
+      InconsistMenuClick(ws, port, form);
+    }
+    SolverSetUserPort(nullptr);
+    const bool accepted = form.NoDropSolutionFound && parsed.Flag("--accept");
+    PrintResultsAs(output, out, ws, {&form, accepted});
+    return ExitStatus(port);
   }
   if (ws.RangesValid) {
     out << "The information is consistent (alpha = " << FormatGeneral(ws.Alpha, 5)

@@ -9,12 +9,15 @@
 
 #include "analysis/acceptability.h"
 #include "analysis/pending_analyses.h"
+#include "analysis/results_export.h"
 #include "app/main_window.h"
 #include "model/editing.h"
 #include "model/help_access.h"
 #include "model/menu_rules.h"
 #include "model/problem_file.h"
 #include "model/problem_reader.h"
+#include "model/range_chart.h"
+#include "model/table_import.h"
 #include "model/window_rules.h"
 #include "sorting/result_display.h"
 #include "support/command_boundary.h"
@@ -46,7 +49,16 @@ void MainWindow::BuildMenus() {
   QMenu* file = menu("FileMenu", "&File");
   AddItem(file, "New1", "&New", "New file", [this] { NewClick(); });
   AddItem(file, "OpenOth", "&Open...", "Open existing file", [this] { OpenClick(); });
+  AddItem(file, "ImportTable", "Import performance table...",
+          "Make a new problem of a performance table (CSV)",
+          [this] { ImportTableClick(ws_, Port()); });
   AddItem(file, "SaveRes", "&Report", "Save on file a results report", [this] { ReportClick(); });
+  AddItem(file, "ExportResultsCsv", "Export results as CSV...",
+          "Save the results as a table for spreadsheets and scripts",
+          [this] { ExportResultsCsvClick(ws_, Port()); });
+  AddItem(file, "SaveChart", "Save results chart...",
+          "Save the category ranges of every action as a picture (SVG)",
+          [this] { SaveChartClick(ws_, Port()); });
   AddItem(file, "SaveData", "&Save Data", "Save all input data", [this] { SaveDataClick(false); });
   AddItem(file, "SaveDataAs", "&Save Data As...", "Save all input data",
           [this] { SaveDataClick(true); });
@@ -193,6 +205,8 @@ void MainWindow::ApplyMenuRules() {
       {"PopupCInsertCons", e.insert_constraint},
       {"PopupCDeleteCons", e.delete_constraint},
       {"SaveRes", e.report},
+      {"ExportResultsCsv", e.report},
+      {"SaveChart", e.report},
   };
   for (const auto& item : items) {
     if (QAction* action = Action(item.name)) action->setEnabled(item.enabled);

@@ -181,9 +181,10 @@ bool ReadTableFile(const std::string& path, std::string& text, UserPort& port) {
 
 // The K - 1 profiles of a criterion whose actions span [low, high]: the range cut into K
 // equal parts, b_1 nearest the worst end, so that every category gets an equal slice.
+// Six significant digits keep the cells readable (38.4667 rather than 38.4666666666667).
 std::string ProfileValue(double low, double high, int h, int categories, bool maximised) {
   const double step = (high - low) / categories;
-  return FormatGeneral(maximised ? low + h * step : high - h * step);
+  return FormatGeneral(maximised ? low + h * step : high - h * step, 6);
 }
 
 }  // namespace
@@ -205,7 +206,7 @@ PerformanceTable ReadPerformanceTable(std::string_view csv, std::vector<LineIssu
   } else if (static_cast<int>(parsed.records.size() - 1) > kMaxActions) {
     issues.push_back({0, Format("the table has more than %d actions", kMaxActions)});
   }
-  std::sort(issues.begin(), issues.end(),
+  std::stable_sort(issues.begin(), issues.end(),
             [](const LineIssue& a, const LineIssue& b) { return a.line < b.line; });
   return table;
 }

@@ -49,6 +49,7 @@ class ResultsTest : public QObject {
   void inconsistencyWindowSuggestsAndAccepts();
   void volumeWindowRunsTheSimulation();
   void printingGoesThroughThePrintDialog();
+  void importATableThenExportItsResults();
 };
 
 }  // namespace vido::testing

@@ -63,9 +63,11 @@ void MainWindowTest::menuBarLayout() {
   // "&Inconsistency" is an item of the bar itself.
   QVERIFY(w.Action("InconsistMenu")->menu() == nullptr);
   QCOMPARE(w.Action("InconsistMenu")->statusTip(), QString("Inconsistency analysis"));
-  QCOMPARE(Captions(w.Menu("FileMenu")->actions()),
-           QStringList({"&New", "&Open...", "&Report", "&Save Data", "&Save Data As...", "-",
-                        "&Print Form...", "P&rint Setup...", "-", "E&xit"}));
+  QCOMPARE(
+      Captions(w.Menu("FileMenu")->actions()),
+      QStringList({"&New", "&Open...", "Import performance table...", "&Report",
+                   "Export results as CSV...", "Save results chart...", "&Save Data",
+                   "&Save Data As...", "-", "&Print Form...", "P&rint Setup...", "-", "E&xit"}));
   QCOMPARE(Captions(w.Menu("ResultsMenu")->actions()),
            QStringList({"Volume &Computation", "&Robust Assignments", "Category &Acceptability",
                         "-", "by &Input Order", "by &Variability Order"}));

@@ -20,6 +20,7 @@
 #include "app/app_fixture.h"
 #include "app/app_tests.h"
 #include "common/small_problem.h"
+#include "model/table_import.h"
 #include "sorting/credibility.h"
 #include "support/number_text.h"
 
@@ -523,6 +524,55 @@ void ResultsTest::printingGoesThroughThePrintDialog() {
   f.modal_titles.clear();
   QVERIFY(f.Choose("PrintSetup"));
   QCOMPARE(f.modal_titles.size(), 1);
+}
+
+void ResultsTest::importATableThenExportItsResults() {
+  WindowFixture f;
+  const std::string table = f.SourceFile("examples/sites.csv");
+  // A number of categories outside 2..20 is asked again; cancel leaves nothing imported.
+  f.port.open_answers = {table};
+  f.port.query_answers = {std::string("21"), std::nullopt};
+  QVERIFY(f.Choose("ImportTable"));
+  QVERIFY(!f.ws().HasProblem());
+  QCOMPARE(f.port.queries.size(), size_t{2});
+  QCOMPARE(f.port.open_requests.back().filter, std::string(kTableImportFilter));
+
+  f.port.open_answers = {table};
+  f.port.query_answers = {std::string("3"), std::string("nope"),
+                          std::string("rent, distance to port, flood risk")};
+  QVERIFY(f.Choose("ImportTable"));
+  QCOMPARE(f.port.Errors(), std::vector<std::string>{"no criterion is named 'nope'"});
+  QCOMPARE(f.ws().CriteriaCount, 5);
+  QCOMPARE(f.ws().CategoriesCount, 3);
+  QCOMPARE(f.ws().ActionsCount, 24);
+  QCOMPARE(f.window->windowTitle(), QString("VIDO 2.0"));
+  QVERIFY(f.ws().DataModified);
+  QCOMPARE(Text(*f.window, GridId::kAGrid, 0, 4), QString("Dock 7; North Quay"));
+
+  // Both exports wait for current results, as "&Report" does.
+  QVERIFY(!f.Choose("ExportResultsCsv"));
+  QVERIFY(!f.Choose("SaveChart"));
+  QVERIFY(f.Choose("CalcRangeItem"));
+  QVERIFY(f.ws().RangesValid);
+  f.port.save_answers = {std::string("sites-results.csv"), std::string("sites-chart.svg")};
+  QVERIFY(f.Choose("ExportResultsCsv"));
+  QVERIFY(f.Choose("SaveChart"));
+  // The exports start from the table's name, as a save of the problem does.
+  QCOMPARE(f.port.save_requests[0].file_name, table.substr(0, table.size() - 4));
+  QCOMPARE(f.port.save_requests[0].default_extension, std::string("csv"));
+  QCOMPARE(f.port.save_requests[1].default_extension, std::string("svg"));
+  QFile csv("sites-results.csv");
+  QVERIFY(csv.open(QIODevice::ReadOnly));
+  const QByteArray rows = csv.readAll();
+  QVERIFY(rows.startsWith("record,name,elow,ehigh,worst,inferred,best,holes,value\r\n"));
+  QVERIFY(rows.contains("\r\naction,Dock 7; North Quay,1,3,"));
+  QVERIFY(rows.contains("\r\naction,\"Quayside \"\"Old Mill\"\"\",1,3,"));
+  QFile svg("sites-chart.svg");
+  QVERIFY(svg.open(QIODevice::ReadOnly));
+  const QByteArray picture = svg.readAll();
+  QVERIFY(picture.contains("<svg"));
+  QCOMPARE(picture.count("class=\"action\""), qsizetype{24});
+  QCOMPARE(f.port.Errors().size(), size_t{1});
 }
 
 }  // namespace vido::testing

@@ -5,13 +5,17 @@
 #include <string>
 
 #include "support/number_text.h"
+#include "support/utf8_text.h"
 
 namespace vido {
 
 namespace {
 
+// Padded by the characters a terminal shows, so that a name such as "Saint-Étienne" (two
+// bytes for "É") does not push its row's columns out of line.
 std::string Column(const std::string& text, size_t width) {
-  return text.size() >= width ? text + ' ' : text + std::string(width - text.size(), ' ');
+  const size_t shown = DisplayLength(text);
+  return shown >= width ? text + ' ' : text + std::string(width - shown, ' ');
 }
 
 }  // namespace
@@ -32,7 +36,9 @@ void PrintResults(std::ostream& out, const Workspace& ws) {
   out << "\n\n";
 
   size_t width = 6;
-  for (int i = 1; i <= ws.ActionsCount; ++i) width = std::max(width, ws.AGrid.Cell(0, i).size());
+  for (int i = 1; i <= ws.ActionsCount; ++i) {
+    width = std::max(width, DisplayLength(ws.AGrid.Cell(0, i)));
+  }
   width += 2;
   out << Column("Action", width) << "Worst  Inferred  Best  Holes\n";
   for (int i = 1; i <= ws.ActionsCount; ++i) {

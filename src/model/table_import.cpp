@@ -207,7 +207,7 @@ PerformanceTable ReadPerformanceTable(std::string_view csv, std::vector<LineIssu
     issues.push_back({0, Format("the table has more than %d actions", kMaxActions)});
   }
   std::stable_sort(issues.begin(), issues.end(),
-            [](const LineIssue& a, const LineIssue& b) { return a.line < b.line; });
+                   [](const LineIssue& a, const LineIssue& b) { return a.line < b.line; });
   return table;
 }
 

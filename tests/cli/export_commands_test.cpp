@@ -96,6 +96,10 @@ TEST(CliRoundTrip, TheBundledTableGivesTheGoldenProblemResultsAndChart) {
   EXPECT_EQ(text.out.rfind("The information is consistent (alpha = "), 0u);
   EXPECT_NE(text.out.find("\nChart written to " + (dir / "again.svg").string() + "\n"),
             std::string::npos);
+  // Columns stay in line after a name with a character of two bytes.
+  EXPECT_NE(text.out.find("\nAction               Worst  Inferred  Best  Holes\n"),
+            std::string::npos);
+  EXPECT_NE(text.out.find("\nSaint-\xC3\x89tienne Park   1      2         2\n"), std::string::npos);
 }
 
 TEST(CliImportCsv, MalformedTablesAndBadOptionsWriteNothing) {

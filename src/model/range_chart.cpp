@@ -89,7 +89,9 @@ class ChartDrawing {
     name_width_ = kCharWidth * kChartFontSize * std::min(longest, kChartNameLength) + 10;
     grid_left_ = kMargin + name_width_;
     const double chart_width = k_ * kChartCellWidth;
-    width_ = std::max(grid_left_ + chart_width, kMargin + 470) + kMargin;
+    // Wide enough for the legend and the subtitle, whatever the table's size.
+    const double subtitle = kCharWidth * kChartFontSize * DisplayLength(Subtitle());
+    width_ = std::max({grid_left_ + chart_width, kMargin + 430, kMargin + subtitle}) + kMargin;
     body_top_ = kMargin + 3 * 20 + kChartRowHeight;
     const bool foot = static_cast<int>(rows_.size()) >= kFootHeadsFrom;
     height_ = body_top_ + rows_.size() * kChartRowHeight + (foot ? kChartRowHeight : 0) + kMargin;
@@ -114,18 +116,18 @@ class ChartDrawing {
  private:
   double CellX(int c) const { return grid_left_ + (c - 1) * kChartCellWidth; }
 
+  std::string Subtitle() const {
+    const std::string alpha = FormatGeneral(ws_.Alpha, 5);
+    if (ws_.RangesValid) return "The information is consistent (alpha = " + alpha + ").";
+    return "The information is INCONSISTENT (alpha = " + alpha +
+           "): no ranges; the inferred categories in input order.";
+  }
+
   void Titles(SvgWriter& svg) const {
     const int m = static_cast<int>(rows_.size());
     std::string title = Format("Category ranges of %d action%s", m, m == 1 ? "" : "s");
-    std::string subtitle;
-    const std::string alpha = FormatGeneral(ws_.Alpha, 5);
-    if (ws_.RangesValid) {
-      title += ", widest first";
-      subtitle = "The information is consistent (alpha = " + alpha + ").";
-    } else {
-      subtitle = "The information is INCONSISTENT (alpha = " + alpha +
-                 "): no ranges; the inferred categories in input order.";
-    }
+    if (ws_.RangesValid) title += ", widest first";
+    const std::string subtitle = Subtitle();
     svg.Text("text",
              {{"class", "title"},
               {"x", N(kMargin)},

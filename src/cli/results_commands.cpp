@@ -10,6 +10,7 @@
 #include "cli/cli_args.h"
 #include "cli/cli_commands.h"
 #include "cli/cli_user_port.h"
+#include "cli/interrupt.h"
 #include "cli/results_printout.h"
 #include "lp/solver_interface.h"
 #include "model/range_chart.h"
@@ -175,6 +176,8 @@ int CliInconsistency(const CliArgs& args, std::ostream& out, std::ostream& err) 
       InconsistMenuClick(ws, port, form);
     }
     SolverSetUserPort(nullptr);
+    // A stopped search has not found everything: a program would take a part for the whole.
+    if (InterruptRequested()) return kExitInterrupted;
     const bool accepted = form.NoDropSolutionFound && parsed.Flag("--accept");
     PrintResultsAs(output, out, ws, {&form, accepted});
     return ExitStatus(port);

@@ -8,7 +8,9 @@
 #include <sstream>
 
 #include "cli/cli.h"
+#include "cli/interrupt.h"
 #include "common/integer_search.h"
+#include "support/trace_display.h"
 
 namespace vido {
 namespace {
@@ -166,6 +168,16 @@ TEST(CliAnalyseFormats, InconsistentResultsAndTheSuggestions) {
   const CliRun rows = Cli({"inconsistency", problem, "--format", "csv"});
   EXPECT_NE(rows.out.find("\r\nconstraint,LB lambda,,,,,,,16\r\n"), std::string::npos);
   EXPECT_NE(rows.out.find("\r\nsuggestion,1,,,,,,,16\r\n"), std::string::npos);
+
+  // Stopped by Ctrl-C (at the engine's first trace line), the search has not found
+  // everything: no document a program could take for the whole.
+  const TraceSinkFunction previous = InstallTraceSink(
+      [](const std::string&, const std::string&) { RequestInterruptForTesting(); });
+  const CliRun stopped = Cli({"inconsistency", problem, "--format", "json"});
+  InstallTraceSink(previous);
+  ClearInterrupt();
+  EXPECT_EQ(stopped.status, kExitInterrupted);
+  EXPECT_EQ(stopped.out, "");
 }
 
 // The chart read back: for every row of the picture, the action's name and cells.

@@ -209,8 +209,25 @@ void InsertActClick(Workspace& ws, UserPort& port) {
       return;
     }
     Table& a = ws.AGrid;
-    // Named after the last action plus 1; the first action of an empty list is "0".
-    const long long name = m == 0 ? 0 : static_cast<long long>(a.Integer(kActionNameCol, m)) + 1;
+    // Named after the last action plus 1; the first action of an empty list is "0". After
+    // a name that is no whole number (most problems name their actions) the new one is the
+    // number of actions, or the next number up that no action bears.
+    long long name = 0;
+    if (m > 0) {
+      const std::optional<int> last = ParseInteger(a.Cell(kActionNameCol, m));
+      if (last) {
+        name = static_cast<long long>(*last) + 1;
+      } else {
+        name = m + 1;
+        auto taken = [&](long long candidate) {
+          for (int i = 1; i <= m; ++i) {
+            if (a.Cell(kActionNameCol, i) == std::to_string(candidate)) return true;
+          }
+          return false;
+        };
+        while (taken(name)) ++name;
+      }
+    }
     a.SetRowCount(m + 2);
     a.SetCell(kActionNameCol, m + 1, std::to_string(name));
     a.SetCell(kELowCol, m + 1, "1");
@@ -229,10 +246,14 @@ void DeleteActClick(Workspace& ws, UserPort& port) {
     if (!answer) return;
     const int m = ws.ActionsCount;
     Table& a = ws.AGrid;
+    // The action of that name (a name read as a number: "07" is 7), else the one at that
+    // position: names need not be numbers.
     int found = 0;
     for (int i = 1; i <= m && found == 0; ++i) {
-      if (a.Integer(kActionNameCol, i) == answer->value) found = i;
+      const std::optional<int> name = ParseInteger(a.Cell(kActionNameCol, i));
+      if (name && *name == answer->value) found = i;
     }
+    if (found == 0 && answer->value >= 1 && answer->value <= m) found = answer->value;
     if (found == 0) {
       port.Error("Action " + answer->text + " not found");
       return;
@@ -263,7 +284,9 @@ void InsertConsClick(Workspace& ws, UserPort& port) {
     const int row = ++ws.ConstraintsCount;
     Table& c = ws.CGrid;
     c.SetRowCount(row + 1);
-    c.SetCell(0, row, Format("ad%d", ws.ConstraintsCount));
+    // Labelled as the file numbers the additional constraints ("Norm" is row 1), so that
+    // "Delete constraint No." finds the row of its label.
+    c.SetCell(0, row, Format("ad%d", row - 1));
     for (int col = 1; col <= n + 1; ++col) c.SetCell(col, row, "0");
     c.SetCell(SignCol(n), row, "<=");
     c.SetCell(RhsCol(n), row, "0");

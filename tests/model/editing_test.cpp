@@ -218,11 +218,13 @@ TEST(InsertActClick, NamesTheNewActionAfterTheLastOne) {
   EXPECT_EQ(ws.ActionsCount, 3);
   EXPECT_EQ(ws.AGrid.Row(3), (Strings{"42", "1", "3", "0", "0"}));
 
+  // After a name that is no number: the count of actions, or the next number up free.
   ws.AGrid.SetCell(0, 3, "Flat B");
+  ws.AGrid.SetCell(0, 1, "4");
   InsertActClick(ws, port);
-  EXPECT_EQ(port.Errors(), Strings{"'Flat B' is not a valid integer value"});
-  EXPECT_EQ(ws.ActionsCount, 3);
-  EXPECT_EQ(ws.AGrid.RowCount(), 4);
+  EXPECT_TRUE(port.Errors().empty());
+  EXPECT_EQ(ws.ActionsCount, 4);
+  EXPECT_EQ(ws.AGrid.Row(4)[0], "5");
 
   // An empty list starts again at "0" instead of reading the header as a name.
   Workspace empty = Problem(2, 2, 0);
@@ -230,7 +232,7 @@ TEST(InsertActClick, NamesTheNewActionAfterTheLastOne) {
   EXPECT_EQ(empty.AGrid.Row(1), (Strings{"0", "1", "2", "0", "0"}));
 }
 
-TEST(DeleteActClick, FindsTheActionByName) {
+TEST(DeleteActClick, FindsTheActionByNameOrPosition) {
   Workspace ws = Problem(2, 2, 4);
   ws.AGrid.SetCell(0, 1, "7");
   ws.AGrid.SetCell(2, 3, "1");
@@ -246,11 +248,19 @@ TEST(DeleteActClick, FindsTheActionByName) {
 
   port.query_answers = {"5"};
   DeleteActClick(ws, port);
+  EXPECT_EQ(port.Errors(), (Strings{"Action 5 not found"}));
+  // Names that are no numbers: a name that is one still wins, else the position.
   ws.AGrid.SetCell(0, 2, "Flat");
   port.query_answers = {"3"};
   DeleteActClick(ws, port);
-  EXPECT_EQ(port.Errors(), (Strings{"Action 5 not found", "'Flat' is not a valid integer value"}));
-  EXPECT_EQ(ws.ActionsCount, 3);
+  EXPECT_EQ(ws.ActionsCount, 2);
+  EXPECT_EQ(ws.AGrid.Row(2)[0], "Flat");
+  ws.AGrid.SetCell(0, 1, "Yukon Hydraulics");
+  port.query_answers = {"2"};
+  DeleteActClick(ws, port);
+  EXPECT_EQ(ws.ActionsCount, 1);
+  EXPECT_EQ(ws.AGrid.Row(1)[0], "Yukon Hydraulics");
+  EXPECT_EQ(port.Errors().size(), 1u);
 }
 
 TEST(EraseexamplesClick, ResetsEveryRangeWithoutMarkingTheDataModified) {
@@ -278,8 +288,8 @@ TEST(Constraints, InsertThenDeleteTheFirstOfTwo) {
   InsertConsClick(ws, port);
   InsertConsClick(ws, port);
   EXPECT_EQ(ws.ConstraintsCount, 3);
-  EXPECT_EQ(ws.CGrid.Row(2), (Strings{"ad2", "0", "0", "0", "<=", "0"}));
-  EXPECT_EQ(ws.CGrid.Row(3), (Strings{"ad3", "0", "0", "0", "<=", "0"}));
+  EXPECT_EQ(ws.CGrid.Row(2), (Strings{"ad1", "0", "0", "0", "<=", "0"}));
+  EXPECT_EQ(ws.CGrid.Row(3), (Strings{"ad2", "0", "0", "0", "<=", "0"}));
   ws.CGrid.SetCell(2, 3, "1");
   ws.CGrid.SetCell(4, 3, ">=");
   port.query_answers = {"3", "1"};
@@ -287,7 +297,8 @@ TEST(Constraints, InsertThenDeleteTheFirstOfTwo) {
   EXPECT_EQ(port.queries, Strings(2, "Delete constraint No.:"));
   EXPECT_EQ(ws.ConstraintsCount, 2);
   EXPECT_EQ(ws.CGrid.RowCount(), 3);
-  EXPECT_EQ(ws.CGrid.Row(2), (Strings{"ad2", "0", "1", "0", ">=", "0"}));
+  // "ad1" went; the labels stay in order, so the second one is now "ad1".
+  EXPECT_EQ(ws.CGrid.Row(2), (Strings{"ad1", "0", "1", "0", ">=", "0"}));
   EXPECT_TRUE(ws.DataModified);
 }
 

@@ -4,6 +4,7 @@
 
 #include "model/problem_file.h"
 #include "model/problem_layout.h"
+#include "model/window_rules.h"
 #include "support/command_boundary.h"
 #include "support/number_text.h"
 
@@ -150,6 +151,7 @@ void New1Click(Workspace& ws, UserPort& port, NewProblemFields& fields,
     // The limit of 12 criteria also keeps n below the 20 that no problem may reach.
     BuildNewProblem(ws, values[0], values[1], values[2]);
     ws.ResetResults();
+    ClearResults(ws);
     ws.view.caption = kBareCaption;
   });
 }

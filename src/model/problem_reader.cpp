@@ -13,6 +13,7 @@
 #include "model/new_problem.h"
 #include "model/problem_file.h"
 #include "model/problem_layout.h"
+#include "model/window_rules.h"
 #include "support/command_boundary.h"
 #include "support/number_text.h"
 
@@ -398,7 +399,12 @@ void OpenOthClick(Workspace& ws, UserPort& port) {
     const std::optional<std::string> chosen = port.AskOpenFileName(request);
     if (!chosen) return;
     ws.view.open_dialog_file_name = *chosen;
-    ReadProblemFile(ws, port, *chosen);
+    // Read into a copy: a file that fails half way leaves the problem on screen as it was
+    // instead of part of each.
+    Workspace candidate = ws;
+    if (ReadProblemFile(candidate, port, *chosen) != ReadOutcome::kLoaded) return;
+    ClearResults(candidate);
+    ws = std::move(candidate);
   });
 }
 

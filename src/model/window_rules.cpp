@@ -19,6 +19,24 @@ bool ShowsVariabilityOrder(const Workspace& ws) {
   return ws.display_order == DisplayOrder::kVariability;
 }
 
+void ClearResults(Workspace& ws) {
+  ReleaseResults(ws);
+  for (Table* table : {&ws.RGrid, &ws.ORGrid, &ws.DGrid, &ws.ICGrid, &ws.IPGrid, &ws.AccGrid}) {
+    table->SetSize(table->FixedCols(), table->FixedRows());
+    table->Clear();
+  }
+  ws.Alpha = 0;
+  ws.ViolatedRows.clear();
+  ViewState& v = ws.view;
+  v.output_tabs_visible = false;
+  v.acceptability_tab_visible = false;
+  v.report_enabled = false;
+  v.inconsistency_enabled = false;
+  v.output_stale = true;  // no results describe this problem
+  v.label_ma = "0";
+  v.label_ma_dif.clear();
+}
+
 void ReleaseResults(Workspace& ws) {
   ws.InferredCategory = {};
   ws.WorstCategory = {};

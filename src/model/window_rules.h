@@ -27,6 +27,10 @@ bool ShowsVariabilityOrder(const Workspace& ws);
 // Closing the window: the result arrays are released.
 void ReleaseResults(Workspace& ws);
 
+// Another problem (New, Open): nothing of the previous one's results stays on screen,
+// neither its tables nor the tabs that showed them.
+void ClearResults(Workspace& ws);
+
 }  // namespace vido
 
 #endif  // VIDO_MODEL_WINDOW_RULES_H_

@@ -104,6 +104,10 @@ TEST(NewProblemDialog, FieldChecks) {
 
 TEST(New1Click, BuildsTheProblemAndKeepsTheFields) {
   Workspace ws;
+  // Results of a problem before: none of them stays.
+  ws.view.output_tabs_visible = true;
+  ws.RGrid.SetSize(3, 4);
+  ws.RGrid.SetCell(1, 1, "X");
   FakeUserPort port;
   NewProblemFields fields;
   New1Click(ws, port, fields, [](NewProblemFields& f) {
@@ -119,6 +123,8 @@ TEST(New1Click, BuildsTheProblemAndKeepsTheFields) {
   EXPECT_EQ(ws.CategoriesCount, 3);
   EXPECT_EQ(ws.view.caption, "VIDO 2.0");
   EXPECT_TRUE(ws.view.output_stale);
+  EXPECT_FALSE(ws.view.output_tabs_visible);
+  EXPECT_EQ(ws.RGrid.RowCount(), 1);
   EXPECT_FALSE(ws.DataModified);
   EXPECT_EQ(fields.alternatives, "10");  // the dialog remembers the last values
   EXPECT_TRUE(port.confirmations.empty());

@@ -304,6 +304,27 @@ TEST(OpenOthClick, OpensTheChosenFileAndAPlainSaveOverwritesIt) {
       port.Errors(),
       (Strings{"Error on reading : Could not open file\n" + missing + ": No such file or directory",
                "Error on reading : Could not open file\n" + dir.string() + ": Is a directory"}));
+
+  // A file that fails half way leaves the problem on screen whole; one that reads
+  // replaces it, and the results of the one before go.
+  const std::string text = Crlf(kVersion2);
+  const std::string broken = (dir / "broken.tri").string();
+  std::ofstream(broken, std::ios::binary) << text.substr(0, text.size() / 2);
+  ws.view.output_tabs_visible = true;
+  ws.RGrid.SetSize(3, 4);
+  const Workspace before = ws;
+  port.messages.clear();
+  port.open_answers.push_back(broken);
+  OpenOthClick(ws, port);
+  EXPECT_EQ(port.Errors().size(), 1u);
+  EXPECT_EQ(ws.AGrid.Row(1), before.AGrid.Row(1));
+  EXPECT_EQ(ws.ActionsCount, before.ActionsCount);
+  EXPECT_EQ(ws.view.caption, before.view.caption);
+  EXPECT_TRUE(ws.view.output_tabs_visible);
+  port.open_answers.push_back(path);
+  OpenOthClick(ws, port);
+  EXPECT_FALSE(ws.view.output_tabs_visible);
+  EXPECT_EQ(ws.RGrid.RowCount(), 1);
 }
 
 }  // namespace

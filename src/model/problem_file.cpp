@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "model/problem_layout.h"
+#include "model/validation.h"
 #include "support/atomic_file.h"
 #include "support/command_boundary.h"
 #include "support/number_text.h"
@@ -135,6 +136,11 @@ bool SaveProblemFile(Workspace& ws, UserPort& port, bool ask_for_name) {
     // Without a problem there is nothing to save, and "t 0 0 0" could not be read back.
     if (!ws.HasProblem()) {
       port.Error("You must read data first");
+      return;
+    }
+    // A file with a cell that is no number could not be read back: nothing is written.
+    if (const std::optional<std::string> unreadable = UnreadableNumberCell(ws)) {
+      port.Error(*unreadable);
       return;
     }
     if (ask_for_name || ws.view.caption == kBareCaption) {

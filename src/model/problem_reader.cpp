@@ -42,7 +42,8 @@ class ViewBuffer : public std::streambuf {
 std::string ProblemFileReader::FormatReal(double value) { return FormatGeneral(value); }
 
 void ProblemFileReader::Fail() {
-  port_.Error("Error on reading " + activity_);
+  // Which line, below the message of the format: a file is mended in an editor.
+  port_.Error("Error on reading " + activity_ + "\nline " + std::to_string(lines_read_ + 1));
   throw StopReading{};
 }
 

@@ -50,7 +50,12 @@ class ProblemFileReader {
   void ReadLambdaBounds();
   void ReadCriteriaNames();
 
-  int Get() { return in_.sbumpc(); }
+  // The next character; lines are counted as they end (CR LF, LF or a CR alone).
+  int Get() {
+    const int ch = in_.sbumpc();
+    if (ch == '\n' || (ch == '\r' && Peek() != '\n')) ++lines_read_;
+    return ch;
+  }
   int Peek() { return in_.sgetc(); }
   bool AtEof() { return Peek() == std::char_traits<char>::eof(); }
   void EndOfLine(int ch);  // after `ch` ended a line: takes the LF of a CR LF
@@ -72,6 +77,7 @@ class ProblemFileReader {
   UserPort& port_;
   std::string activity_ = ": Could not open file";
   int version_ = 1;
+  int lines_read_ = 0;
   int n_ = 0;
   int k_ = 0;
   int m_ = 0;

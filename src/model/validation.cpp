@@ -102,4 +102,64 @@ bool ValidateExamples(const Workspace& ws, UserPort& port) {
   return faults == 0;
 }
 
+namespace {
+
+std::string Place(const char* tab, const Table& t, int col, int row) {
+  std::string place = std::string(tab) + ", row " + std::to_string(row);
+  if (!t.Cell(0, row).empty()) place += " (" + t.Cell(0, row) + ")";
+  place += ", column " + (t.Cell(col, 0).empty() ? std::to_string(col) : t.Cell(col, 0));
+  return place;
+}
+
+}  // namespace
+
+std::optional<std::string> UnreadableNumberCell(const Workspace& ws) {
+  const int n = ws.CriteriaCount;
+  const int k = ws.CategoriesCount;
+  // Cell by cell in the order the file holds them; `integer` cells need whole numbers,
+  // `optional` ones may be empty.
+  auto check = [](const char* tab, const Table& t, int col, int row, bool integer,
+                  bool optional) -> std::optional<std::string> {
+    const std::string& text = t.Cell(col, row);
+    if (optional && text.empty()) return std::nullopt;
+    if (integer ? ParseInteger(text).has_value() : ParseReal(text).has_value()) {
+      return std::nullopt;
+    }
+    return (integer ? NotIntegerMessage(text) : NotRealMessage(text)) + "\n" +
+           Place(tab, t, col, row);
+  };
+  for (int j = 1; j <= n; ++j) {
+    if (auto m = check("Fixed Par.", ws.FGrid, j, DirectionRow(k), true, false)) return m;
+  }
+  for (int h = 1; h < k; ++h) {
+    for (int offset = 0; offset < kProfileBlockRows; ++offset) {
+      for (int j = 1; j <= n; ++j) {
+        if (auto m = check("Fixed Par.", ws.FGrid, j, ProfileRow(h, offset), false, false)) {
+          return m;
+        }
+      }
+    }
+  }
+  for (int i = 1; i <= ws.ActionsCount; ++i) {
+    for (int col : {kELowCol, kEHighCol}) {
+      if (auto m = check("Actions", ws.AGrid, col, i, true, false)) return m;
+    }
+    for (int j = 1; j <= n; ++j) {
+      if (auto m = check("Actions", ws.AGrid, PerformanceCol(j), i, false, false)) return m;
+    }
+  }
+  for (int row = 1; row <= 2; ++row) {
+    for (int col = 1; col <= n + 1; ++col) {
+      if (auto m = check("Bounds", ws.BGrid, col, row, false, false)) return m;
+    }
+  }
+  for (int row = 2; row <= ws.ConstraintsCount; ++row) {
+    for (int col = 1; col <= n + 1; ++col) {
+      if (auto m = check("Constraints", ws.CGrid, col, row, false, true)) return m;
+    }
+    if (auto m = check("Constraints", ws.CGrid, RhsCol(n), row, false, true)) return m;
+  }
+  return std::nullopt;
+}
+
 }  // namespace vido

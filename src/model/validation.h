@@ -1,6 +1,9 @@
 #ifndef VIDO_MODEL_VALIDATION_H_
 #define VIDO_MODEL_VALIDATION_H_
 
+#include <optional>
+#include <string>
+
 #include "model/workspace.h"
 #include "support/user_port.h"
 
@@ -21,6 +24,12 @@ bool ValidateRhs(Workspace& ws, UserPort& port);
 // message per action at fault, naming it, up to kExampleMessagesShown of them.
 bool ValidateExamples(const Workspace& ws, UserPort& port);
 inline constexpr int kExampleMessagesShown = 10;
+
+// The first cell of the input tables that the problem file would hold as a number but
+// whose text is none ("1.2.3": the key filter lets each key through), as the conversion
+// message and, on a line of its own, where it is: "Actions, row 4 (Acme Metals), column
+// price index". Nothing when every such cell reads.
+std::optional<std::string> UnreadableNumberCell(const Workspace& ws);
 
 }  // namespace vido
 

@@ -162,9 +162,20 @@ TEST(SaveProblemFile, FailuresLeaveTheOldFileUntouched) {
   for (int c = 0; c < 6; ++c) ws.CGrid.SetCell(c, 2, row[c]);
   FakeUserPort port;
   EXPECT_FALSE(SaveProblemFile(ws, port, false));
-  EXPECT_EQ(port.Errors(), Strings{"'x' is not a valid floating point value"});
+  EXPECT_EQ(
+      port.Errors(),
+      Strings{"'x' is not a valid floating point value\nConstraints, row 2 (ad1), column k1"});
   EXPECT_EQ(Slurp(target), "old contents");
   EXPECT_TRUE(ws.DataModified);
+  // A performance the key filter let through but that is no number, named by its cell.
+  ws.CGrid.SetCell(2, 2, "1");
+  ws.AGrid.SetCell(4, 2, "1.2.3");
+  port.messages.clear();
+  EXPECT_FALSE(SaveProblemFile(ws, port, false));
+  EXPECT_EQ(port.Errors(),
+            Strings{"'1.2.3' is not a valid floating point value\nActions, row 2 (1), column g2"});
+  EXPECT_EQ(Slurp(target), "old contents");
+  ws.AGrid.SetCell(4, 2, "0");
 
   // A target that cannot be replaced.
   ws.CGrid.SetCell(2, 2, "1");

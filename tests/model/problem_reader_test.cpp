@@ -163,13 +163,13 @@ TEST(ReadProblemText, RefusedSizesChangeNothing) {
   };
   const Case cases[] = {
       {"t 20 2 2\n", "Maximum number of criteria exceeded"},
-      {"t 0 2 2\n", "Error on reading reading size of the problem"},
-      {"t 2 1 2\n", "Error on reading reading size of the problem"},
-      {"t 2 2 -1\n", "Error on reading reading size of the problem"},
-      {"t 19 2000000000 2\n", "Error on reading reading size of the problem"},
-      {"t 2 2 2000000000\n", "Error on reading reading size of the problem"},
-      {"t 2 2 99999999999\n", "Error on reading reading size of the problem"},
-      {"t 2 x 2\n", "Error on reading reading size of the problem"},
+      {"t 0 2 2\n", "Error on reading reading size of the problem\nline 1"},
+      {"t 2 1 2\n", "Error on reading reading size of the problem\nline 1"},
+      {"t 2 2 -1\n", "Error on reading reading size of the problem\nline 1"},
+      {"t 19 2000000000 2\n", "Error on reading reading size of the problem\nline 1"},
+      {"t 2 2 2000000000\n", "Error on reading reading size of the problem\nline 1"},
+      {"t 2 2 99999999999\n", "Error on reading reading size of the problem\nline 1"},
+      {"t 2 x 2\n", "Error on reading reading size of the problem\nline 1"},
       {"", "Unexpected e.o.f. when reading size of the problem"},
       {"c version 2\nc no sizes\n", "Unexpected e.o.f. when reading size of the problem"},
       {"t 2 2", "Unexpected e.o.f. when reading size of the problem"},
@@ -196,27 +196,28 @@ TEST(ReadProblemText, ErrorsStopReadingAndKeepWhatWasRead) {
   const std::string head = "c version 2\nt 2 3 1\nd 1 1\np 1 1 1\np 2 2 2\n";
   const std::string thresholds = "s 1 1 0 0 0 0\ns 1 2 0 0 0 0\ns 2 1 0 0 0 0\ns 2 2 0 0 0 0\n";
   const Case cases[] = {
-      {head + "s 3 1 0 0 0 0\n", "Error on reading reading thesholds 3/1"},
-      {head + "s 1 -5 0 0 0 0\n", "Error on reading reading thesholds 1/-5"},
-      {head + "s 1 1 0 zero 0 0\n", "Error on reading reading thesholds 1/1"},
+      {head + "s 3 1 0 0 0 0\n", "Error on reading reading thesholds 3/1\nline 6"},
+      {head + "s 1 -5 0 0 0 0\n", "Error on reading reading thesholds 1/-5\nline 6"},
+      {head + "s 1 1 0 zero 0 0\n", "Error on reading reading thesholds 1/1\nline 6"},
       {head + thresholds + "a 0 1 1 1\n", "Unexpected e.o.f. when reading actions"},
-      {head + thresholds + "a 0 1 1 1.5 3\n", "Error on reading reading actions"},
-      {head + thresholds + "a 0 1 1 1 3 x\nK I 9 0.1\n", "Error on reading reading bound 0"},
+      {head + thresholds + "a 0 1 1 1.5 3\n", "Error on reading reading actions\nline 10"},
+      {head + thresholds + "a 0 1 1 1 3 x\nK I 9 0.1\n",
+       "Error on reading reading bound 0\nline 11"},
       {head + thresholds + "a 0 1 1 1 3 x\nK I 1 0.1\n", "Unexpected e.o.f. when reading bound 1"},
       {head + thresholds + "a 0 1 1 1 3 x\nK I 1 0\nK I 2 0\nK S 1 1\nK S 2 1\nK N -1\n",
-       "Error on reading reading No. Constraints"},
+       "Error on reading reading No. Constraints\nline 15"},
       {head + thresholds + "a 0 1 1 1 3 x\nK I 1 0\nK I 2 0\nK S 1 1\nK S 2 1\nK N 5\n",
        "Unexpected e.o.f. when reading constraint 1"},
       {head + thresholds + "a 0 1 1 1 3 x\nK I 1 0\nK I 2 0\nK S 1 1\nK S 2 1\nK N 1\nK E 3 1\n",
-       "Error on reading reading constraint 1"},
+       "Error on reading reading constraint 1\nline 16"},
       {head + thresholds + "a 0 1 1 1 3 x\nK I 1 0\nK I 2 0\nK S 1 1\nK S 2 1\nK N 0\nL M 1\n",
        "Unexpected e.o.f. when reading lambda bound 2"},
       {head + thresholds +
            "a 0 1 1 1 3 x\nK I 1 0\nK I 2 0\nK S 1 1\nK S 2 1\nK N 0\nL M 1\nL m 0\nn\nonly\n",
        "Unexpected e.o.f. when reading criteria names"},
-      {head + "s 1 1 0 0 0 1e999\n", "Error on reading reading thesholds 1/1"},
+      {head + "s 1 1 0 0 0 1e999\n", "Error on reading reading thesholds 1/1\nline 6"},
       {head + "s 1 1 0 0 0 " + std::string(5000, '1') + "\n",
-       "Error on reading reading thesholds 1/1"},
+       "Error on reading reading thesholds 1/1\nline 6"},
   };
   for (const Case& c : cases) {
     Workspace ws;

@@ -31,6 +31,7 @@
 #include "analysis/pending_analyses.h"
 #include "lp/solver_interface.h"
 #include "model/agrid_dialogs.h"
+#include "model/problem_file.h"
 #include "model/window_rules.h"
 
 namespace vido {
@@ -377,7 +378,7 @@ void MainWindow::ResultCellSelected(GridId grid, int col, int row) {
 }
 
 void MainWindow::RefreshChrome() {
-  setWindowTitle(QString::fromLocal8Bit(ws_.view.caption.c_str()));
+  setWindowTitle(QString::fromLocal8Bit(WindowTitle(ws_).c_str()));
   input_tabs_->setVisible(ws_.view.input_tabs_visible);
   output_tabs_->setVisible(ws_.view.output_tabs_visible);
   for (const OutputTabLook& tab : OutputTabLooks(ws_)) {
@@ -443,7 +444,13 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
-  // Ends without asking about unsaved data, as the program always has.
+  // Unsaved changes are offered a save first; a save asked for that did not happen keeps
+  // the window open.
+  if (!SaveChangesFirst(ws_, Port())) {
+    event->ignore();
+    RefreshChrome();
+    return;
+  }
   ReleaseResults(ws_);
   SolverFree();
   event->accept();

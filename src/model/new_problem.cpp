@@ -114,11 +114,7 @@ bool NewProblemFieldAcceptsKey(char key) { return (key >= '0' && key <= '9') || 
 void New1Click(Workspace& ws, UserPort& port, NewProblemFields& fields,
                const NewProblemDialog& dialog) {
   RunCommand(port, [&] {
-    if (ws.DataModified && port.Confirm("Save current files?")) {
-      // Going on after a save that did not happen would lose the data the user just
-      // asked to keep.
-      if (!SaveProblemFile(ws, port, false)) return;
-    }
+    if (!SaveChangesFirst(ws, port)) return;
     if (!dialog(fields)) return;
     struct Field {
       const std::string& text;

@@ -32,6 +32,11 @@ std::string NumberField(const std::string& text) {
 
 }  // namespace
 
+bool SaveChangesFirst(Workspace& ws, UserPort& port) {
+  if (!ws.DataModified || !port.Confirm("Save current files?")) return true;
+  return SaveProblemFile(ws, port, false);
+}
+
 std::string FileCaption(const std::string& file_name) {
   return std::string(kBareCaption) + "  -  " + file_name;
 }

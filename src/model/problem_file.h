@@ -25,6 +25,11 @@ std::string WithoutExtension(const std::string& name);
 // that is not a number.
 std::string ProblemFileText(const Workspace& ws);
 
+// Before the problem on screen gives way (New, Open, an import, closing the window):
+// with unsaved changes asks "Save current files?" and saves on Yes. False when the user
+// asked for a save that did not happen: going on would lose what they meant to keep.
+bool SaveChangesFirst(Workspace& ws, UserPort& port);
+
 // Writes the problem. With ask_for_name, or while the caption is the bare "VIDO 2.0",
 // the save dialog asks for the name (cancel writes nothing); otherwise the dialog's
 // current name is used. The previous file is replaced only by a complete new one.

@@ -394,6 +394,7 @@ ReadOutcome ReadProblemFile(Workspace& ws, UserPort& port, const std::string& pa
 
 void OpenOthClick(Workspace& ws, UserPort& port) {
   RunCommand(port, [&] {
+    if (!SaveChangesFirst(ws, port)) return;
     FileDialogRequest request;
     request.filter = kProblemOpenFilter;
     request.file_name = ws.view.open_dialog_file_name;

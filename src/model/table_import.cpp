@@ -329,9 +329,7 @@ bool ImportPerformanceTableFile(Workspace& ws, UserPort& port, const std::string
 
 void ImportTableClick(Workspace& ws, UserPort& port) {
   RunCommand(port, [&] {
-    if (ws.DataModified && port.Confirm("Save current files?")) {
-      if (!SaveProblemFile(ws, port, false)) return;
-    }
+    if (!SaveChangesFirst(ws, port)) return;
     FileDialogRequest request;
     request.title = kTableImportTitle;
     request.filter = kTableImportFilter;

@@ -15,6 +15,10 @@ std::array<OutputTabLook, 5> OutputTabLooks(const Workspace& ws) {
   }};
 }
 
+std::string WindowTitle(const Workspace& ws) {
+  return ws.DataModified ? "* " + ws.view.caption : ws.view.caption;
+}
+
 bool ShowsVariabilityOrder(const Workspace& ws) {
   return ws.display_order == DisplayOrder::kVariability;
 }

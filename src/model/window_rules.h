@@ -21,6 +21,9 @@ struct OutputTabLook {
 // captions red while the results are stale.
 std::array<OutputTabLook, 5> OutputTabLooks(const Workspace& ws);
 
+// The window's title: the caption, marked while the problem has unsaved changes.
+std::string WindowTitle(const Workspace& ws);
+
 // The results tab shows ORGrid instead of RGrid in variability order.
 bool ShowsVariabilityOrder(const Workspace& ws);
 

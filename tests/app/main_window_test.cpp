@@ -351,8 +351,11 @@ void MainWindowTest::closingReleasesResultsAndTheSolverProblem() {
   QCOMPARE(SolverSetRowSense(1, '<'), 0);
   QCOMPARE(SolverSolve(), 0);
   w.show();
-  QVERIFY(w.close());  // without asking about the unsaved data
-  QVERIFY(f.port.confirmations.empty());
+  w.Refresh();
+  // Unsaved changes are marked in the title and offered a save before the window goes.
+  QVERIFY(w.windowTitle().startsWith("* VIDO 2.0"));
+  QVERIFY(w.close());  // No: closed without saving
+  QCOMPARE(f.port.confirmations, std::vector<std::string>{"Save current files?"});
   QVERIFY(f.ws().InferredCategory.empty());
   QVERIFY(!f.ws().ResultsAvailable);
   QCOMPARE(SolverSolve(), -1);  // no problem any more

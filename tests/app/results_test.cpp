@@ -545,7 +545,7 @@ void ResultsTest::importATableThenExportItsResults() {
   QCOMPARE(f.ws().CriteriaCount, 5);
   QCOMPARE(f.ws().CategoriesCount, 3);
   QCOMPARE(f.ws().ActionsCount, 24);
-  QCOMPARE(f.window->windowTitle(), QString("VIDO 2.0"));
+  QCOMPARE(f.window->windowTitle(), QString("* VIDO 2.0"));  // imported, not saved yet
   QVERIFY(f.ws().DataModified);
   QCOMPARE(Text(*f.window, GridId::kAGrid, 0, 4), QString("Dock 7; North Quay"));
 

@@ -8,6 +8,7 @@
 #include "common/fake_user_port.h"
 #include "model/new_problem.h"
 #include "model/problem_file.h"
+#include "model/window_rules.h"
 
 namespace vido {
 namespace {
@@ -326,6 +327,23 @@ TEST(OpenOthClick, OpensTheChosenFileAndAPlainSaveOverwritesIt) {
   OpenOthClick(ws, port);
   EXPECT_FALSE(ws.view.output_tabs_visible);
   EXPECT_EQ(ws.RGrid.RowCount(), 1);
+
+  // Unsaved changes, marked in the title: Open offers to save them first, and a save
+  // asked for that does not happen (a new problem's save dialog cancelled) stops it.
+  ws.DataModified = true;
+  ws.view.caption = kBareCaption;
+  EXPECT_EQ(WindowTitle(ws), "* VIDO 2.0");
+  port.confirmations.clear();
+  port.confirm_answers = {true};
+  port.open_answers.push_back(path);
+  OpenOthClick(ws, port);
+  EXPECT_EQ(port.confirmations, Strings{"Save current files?"});
+  EXPECT_TRUE(ws.DataModified);
+  EXPECT_EQ(port.open_answers.size(), 1u);  // never asked
+  port.confirm_answers = {false};           // No: the changes go
+  OpenOthClick(ws, port);
+  EXPECT_FALSE(ws.DataModified);
+  EXPECT_EQ(WindowTitle(ws), "VIDO 2.0  -  " + path);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "analysis/robust_assignments.h"
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 
@@ -25,6 +26,18 @@ class RunCleanup {
   RunCleanup(Workspace& ws, UserPort& port) : ws_(ws), port_(port), busy_(port) {}
   ~RunCleanup() {
     if (!finished_) ws_.RangesValid = false;
+    if (cancelled_) {
+      // What the run had filled in so far (the inferred categories) would pass for
+      // results: they go, the captions turn red, and the user hears why.
+      std::fill(ws_.InferredCategory.begin(), ws_.InferredCategory.end(), 0);
+      for (Table* grid : {&ws_.RGrid, &ws_.ORGrid}) {
+        for (int r = 1; r < grid->RowCount(); ++r) {
+          for (int c = 1; c < grid->ColCount(); ++c) grid->SetCell(c, r, "");
+        }
+      }
+      ws_.view.output_stale = true;
+      port_.Information(kRobustAssignmentsCancelled);
+    }
     ws_.view.calc_panel_visible = false;
     port_.HideProgress();
     ws_.UseAcceptedSolution = false;
@@ -32,12 +45,14 @@ class RunCleanup {
   RunCleanup(const RunCleanup&) = delete;
   RunCleanup& operator=(const RunCleanup&) = delete;
   void Finished() { finished_ = true; }
+  void Cancelled() { cancelled_ = true; }
 
  private:
   Workspace& ws_;
   UserPort& port_;
   BusyCursor busy_;
   bool finished_ = false;
+  bool cancelled_ = false;
 };
 
 void WriteCategoryHeaders(Table& grid, int k) {
@@ -76,7 +91,9 @@ void NeutralSolution(Workspace& ws) {
 }
 
 // Unwinds the range search when a solve stopped before it proved anything.
-struct RunStopped {};
+struct RunStopped {
+  bool cancelled = false;
+};
 
 // The outcome of one robust solve: the objective, or nothing when the program is
 // infeasible.
@@ -86,7 +103,7 @@ std::optional<double> RobustSolve(UserPort& port) {
     // A solve that stopped proves nothing: the run ends without ranges, silently when the
     // user asked for it.
     const SolverStop stop = SolverLastStop();
-    if (stop == SolverStop::kCancelled) throw RunStopped();
+    if (stop == SolverStop::kCancelled) throw RunStopped{true};
     if (stop != SolverStop::kRejected && stop != SolverStop::kNone) {
       port.Error(SolveErrorText("The robust assignments could not be computed"));
       throw RunStopped();
@@ -211,7 +228,10 @@ void RunResults(Workspace& ws, UserPort& port) {
     alpha = RelaxationOf(ws, ws.InferredSolution);
   } else if (ws.IPGrid.RowCount() > 1) {
     const std::optional<double> inferred = InferParameters(ws, port);
-    if (!inferred) return;
+    if (!inferred) {
+      if (SolverLastStop() == SolverStop::kCancelled) cleanup.Cancelled();
+      return;
+    }
     alpha = *inferred;
   } else {
     NeutralSolution(ws);
@@ -243,13 +263,17 @@ void RunResults(Workspace& ws, UserPort& port) {
     Search search = Search::kStopped;
     try {
       search = ActionRange(ws, port, p);
-    } catch (const RunStopped&) {
+    } catch (const RunStopped& stopped) {
+      if (stopped.cancelled) cleanup.Cancelled();
       return;
     }
     if (search == Search::kStopped) return;
     // A cancelled solve reports whatever state it stopped in; the user asked to stop,
     // so nothing is concluded from it and the run ends without ranges.
-    if (port.PumpEvents()) return;
+    if (port.PumpEvents()) {
+      cleanup.Cancelled();
+      return;
+    }
     if (search == Search::kInfeasible) {
       // No parameter vector satisfies every row exactly: the information is
       // inconsistent, however small its alpha.

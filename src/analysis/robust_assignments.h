@@ -19,7 +19,11 @@ inline constexpr double kReachableMargin = 0.00001;
 // is skipped and the results are recomputed under the accepted InferredSolution.
 // Whatever way the run ends, the busy cursor and the progress panel go away and
 // UseAcceptedSolution is cleared.
+// A run the user stopped (Esc, Ctrl-C) says so, leaves no category drawn and marks the
+// results stale.
 void CalcRangeItemClick(Workspace& ws, UserPort& port);
+inline constexpr const char* kRobustAssignmentsCancelled =
+    "The robust assignments were cancelled: the results shown are not current";
 
 // Action indices (0-based) by decreasing range width, ties in table order; empty when
 // some action's width is outside 0..K-1.

@@ -287,14 +287,19 @@ TEST_F(RobustAssignmentsTest, ProgressEveryFifthActionAndRefusals) {
   CalcRangeItemClick(empty, port_);
   EXPECT_EQ(port_.Errors(), (std::vector<std::string>{"You must read data first"}));
 
-  // A cancel request ends the run without ranges and without any conclusion.
+  // A cancel request ends the run without ranges and without any conclusion: it says
+  // so, nothing is drawn as a category, the captions turn red.
   port_.messages.clear();
   port_.pumps = 0;
   port_.cancel_at_pump = 1;
+  ws_.view.output_stale = false;
   CalcRangeItemClick(ws_, port_);
-  EXPECT_TRUE(port_.messages.empty());
+  EXPECT_EQ(port_.messages.size(), 1u);
+  EXPECT_EQ(port_.messages.at(0).text, kRobustAssignmentsCancelled);
   EXPECT_FALSE(ws_.RangesValid);
   EXPECT_FALSE(ws_.ResultsAvailable);
+  EXPECT_TRUE(ws_.view.output_stale);
+  for (int i = 1; i <= ws_.ActionsCount; ++i) EXPECT_EQ(ws_.InferredCategory[i], 0);
   ExpectCleanedUp();
   port_.cancel_at_pump = 0;
 

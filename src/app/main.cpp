@@ -6,6 +6,9 @@
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
+  // Where the window's size, place and splitter are kept between sessions.
+  QCoreApplication::setOrganizationName("VIDO");
+  QCoreApplication::setApplicationName("VIDO");
   vido::QtUserPort port;
   const std::string program_folder = QCoreApplication::applicationDirPath().toStdString();
   vido::MainWindow window(port, vido::HelpFolderFor(program_folder));

@@ -14,6 +14,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QSettings>
 #include <QSpinBox>
 #include <QSplitter>
 #include <QStackedWidget>
@@ -147,11 +148,7 @@ MainWindow::MainWindow(UserPort& port, std::string help_folder, QWidget* parent)
   white.setColor(QPalette::Text, Qt::white);
   trace->setPalette(white);
   trace->hide();
-  resize(640, 471);
-  if (const QScreen* screen = QApplication::primaryScreen()) {
-    const QRect area = screen->availableGeometry();
-    move(area.center() - QPoint(width() / 2, height() / 2));
-  }
+  RestoreWindowState();
   ApplyCellSizes();
   Refresh();
   // The engine shows its messages, and lets events through, by the window's port.
@@ -435,6 +432,32 @@ void MainWindow::BlockInput(bool blocked) {
   }
 }
 
+// As the user left the window; the first time at a size that shows both panes (up to
+// 1500 x 950, within the screen), centred, the panes sharing the width.
+void MainWindow::RestoreWindowState() {
+  QSettings settings;
+  if (!restoreGeometry(settings.value(kGeometryKey).toByteArray())) {
+    QSize size(1500, 950);
+    QRect area(0, 0, 1600, 1000);
+    if (const QScreen* screen = QApplication::primaryScreen()) area = screen->availableGeometry();
+    size = size.boundedTo(area.size() * 0.95);
+    resize(size);
+    move(area.center() - QPoint(width() / 2, height() / 2));
+  }
+  auto* splitter = findChild<QSplitter*>("Splitter");
+  if (splitter != nullptr && !splitter->restoreState(settings.value(kSplitterKey).toByteArray())) {
+    splitter->setSizes({width() / 2, width() / 2});
+  }
+}
+
+void MainWindow::SaveWindowState() {
+  QSettings settings;
+  settings.setValue(kGeometryKey, saveGeometry());
+  if (auto* splitter = findChild<QSplitter*>("Splitter")) {
+    settings.setValue(kSplitterKey, splitter->saveState());
+  }
+}
+
 void MainWindow::closeEvent(QCloseEvent* event) {
   // The running command still uses the tables and the solver's problem: it is asked to
   // stop, and the window closes when it has.
@@ -451,6 +474,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     RefreshChrome();
     return;
   }
+  SaveWindowState();
   ReleaseResults(ws_);
   SolverFree();
   event->accept();

@@ -79,6 +79,10 @@ class MainWindow : public QMainWindow {
   void RobustAssignmentsClick();
   void InconsistencyClick();
   void AcceptabilityClick();
+  void RestoreWindowState();
+  void SaveWindowState();
+  static constexpr const char* kGeometryKey = "window/geometry";
+  static constexpr const char* kSplitterKey = "window/splitter";
   void OrderClick(bool variability);
   void HelpClick(const char* page);
   void HowToUseHelpClick();

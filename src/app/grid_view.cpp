@@ -1,6 +1,7 @@
 #include "app/grid_view.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QKeyEvent>
@@ -8,12 +9,15 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QToolTip>
+#include <algorithm>
 
 namespace vido {
 
 namespace {
 
 constexpr const char* kCellProperty = "vidoCell";
+// Room a cell's text needs beside its width: the cell's padding and the grid line.
+constexpr int kTextMargin = 10;
 
 // The character a key press types for the key filters: '\b' for backspace, the code
 // point of a printable character, a control character that no table accepts for
@@ -92,6 +96,9 @@ GridView::GridView(Workspace& ws, GridId grid, QWidget* parent)
   setModel(model_);
   setItemDelegate(new GridDelegate(ws, grid, this));
   verticalHeader()->hide();
+  // A number broken at its decimal point reads as two; a text that does not fit is cut
+  // and shows whole in its tooltip.
+  setWordWrap(false);
   verticalHeader()->setMinimumSectionSize(1);
   horizontalHeader()->setMinimumSectionSize(1);
   horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
@@ -133,8 +140,19 @@ void GridView::ApplyCellSizes(const CellSizes& sizes) {
 }
 
 void GridView::ApplyRowsAndColumns() {
+  const QFontMetrics metrics(font());
+  const Table& table = GridTable(ws_, grid_);
   for (int col = 0; col < model_->columnCount(); ++col) {
-    horizontalHeader()->resizeSection(col, ColumnWidth(grid_, col, sizes_.width.value));
+    int widest = 0;
+    if (ColumnFitsItsText(grid_, col)) {
+      for (int r = 0; r < table.RowCount(); ++r) {
+        widest =
+            std::max(widest, metrics.horizontalAdvance(QString::fromStdString(table.Cell(col, r))));
+      }
+      widest += kTextMargin;
+    }
+    horizontalHeader()->resizeSection(col,
+                                      FittedColumnWidth(grid_, col, sizes_.width.value, widest));
   }
   const int rows = model_->rowCount();
   for (int r = 0; r < rows; ++r) {
@@ -175,8 +193,9 @@ bool GridView::ShowCellToolTip(const QPoint& pos, const QPoint& global_pos, bool
     return false;
   }
   const QString text = QString::fromStdString(GridTable(ws_, grid_).Cell(col, row));
-  const int width = QFontMetrics(font()).horizontalAdvance(text);
-  if (!CellNeedsToolTip(width, sizes_.width.value)) {
+  // Against the column as it is: a fitted one shows most texts whole.
+  const int width = QFontMetrics(font()).horizontalAdvance(text) + kTextMargin;
+  if (!CellNeedsToolTip(width, horizontalHeader()->sectionSize(col))) {
     QToolTip::hideText();
     return false;
   }

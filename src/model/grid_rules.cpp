@@ -1,5 +1,6 @@
 #include "model/grid_rules.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "model/problem_layout.h"
@@ -210,6 +211,14 @@ bool HeightAppliesTo(GridId grid) { return grid != GridId::kDGrid; }
 int ColumnWidth(GridId grid, int col, int width) {
   if (col == 0 && (grid == GridId::kICGrid || grid == GridId::kIPGrid)) return 2 * width;
   return width;
+}
+
+bool ColumnFitsItsText(GridId grid, int col) { return col == 0 || grid == GridId::kDGrid; }
+
+int FittedColumnWidth(GridId grid, int col, int width, int widest_text) {
+  const int base = ColumnWidth(grid, col, width);
+  if (!ColumnFitsItsText(grid, col)) return base;
+  return std::max(base, std::min(widest_text, kMaxFittedWidth));
 }
 
 }  // namespace vido

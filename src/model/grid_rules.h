@@ -95,6 +95,13 @@ bool HeightAppliesTo(GridId grid);
 // Width of a column for the "Width" value: column 0 of ICGrid and IPGrid (their row
 // descriptions) is twice as wide.
 int ColumnWidth(GridId grid, int col, int width);
+// Columns of names and descriptions (the first of every table) and the parameter vectors
+// under the results (DGrid) fit their widest text, measured by the window with its
+// margins: never narrower than ColumnWidth, never wider than kMaxFittedWidth (longer
+// texts show whole in their tooltip). The others keep the width "CELLS:" sets.
+inline constexpr int kMaxFittedWidth = 320;
+bool ColumnFitsItsText(GridId grid, int col);
+int FittedColumnWidth(GridId grid, int col, int width, int widest_text);
 
 }  // namespace vido
 

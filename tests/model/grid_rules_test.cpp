@@ -156,6 +156,13 @@ TEST(GridRulesTest, CellSizeControlsStopAtTheirLimits) {
   EXPECT_EQ(ColumnWidth(GridId::kIPGrid, 0, sizes.width.value), 192);
   EXPECT_EQ(ColumnWidth(GridId::kIPGrid, 1, sizes.width.value), 96);
   EXPECT_EQ(ColumnWidth(GridId::kAGrid, 0, sizes.width.value), 96);
+  // Names, descriptions and the parameter vectors fit their text, within [width, 320].
+  EXPECT_EQ(FittedColumnWidth(GridId::kAGrid, 0, 48, 130), 130);
+  EXPECT_EQ(FittedColumnWidth(GridId::kAGrid, 0, 48, 20), 48);
+  EXPECT_EQ(FittedColumnWidth(GridId::kAGrid, 0, 48, 900), kMaxFittedWidth);
+  EXPECT_EQ(FittedColumnWidth(GridId::kAGrid, 3, 48, 130), 48);  // a performance
+  EXPECT_EQ(FittedColumnWidth(GridId::kIPGrid, 0, 48, 50), 96);
+  EXPECT_EQ(FittedColumnWidth(GridId::kDGrid, 2, 48, 90), 90);
   for (int i = 0; i < 20; ++i) sizes.height.Down();
   EXPECT_EQ(sizes.height.value, 8);
   EXPECT_EQ(sizes.height.Up(), 10);

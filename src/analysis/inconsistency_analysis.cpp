@@ -153,6 +153,16 @@ void BSuggestClick(const Workspace& ws, UserPort& port, IAForm& form) {
   });
 }
 
+std::string SuggestionDescriptions(const Workspace& ws, const IAForm& form, int row) {
+  if (row < 1 || row > static_cast<int>(form.suggested_sets.size())) return "";
+  std::string text;
+  for (const int i : form.suggested_sets[row - 1]) {
+    if (!text.empty()) text += '\n';
+    text += std::to_string(i) + ": " + ws.IGrid.Cell(1, i);
+  }
+  return text;
+}
+
 void BHelpClick(UserPort& port, const std::string& help_folder) {
   OpenHelpPage(port, help_folder, kInconsistencyHelpPage);
 }

@@ -62,6 +62,11 @@ void FormActivate(IAForm& form);
 
 // "Suggest": solves the drop program for the smallest set of constraints to remove,
 // then again with a cut excluding each set found, up to the maximum of suggestions.
+// What suggestion `row` (1-based, as StringGrid1 shows it) drops, one line per
+// constraint: its number and its description as the analysis table holds them ("5:
+// C(Iberia Components)>=2"). Empty for a row without a set.
+std::string SuggestionDescriptions(const Workspace& ws, const IAForm& form, int row);
+
 void BSuggestClick(const Workspace& ws, UserPort& port, IAForm& form);
 
 // "Help": the page "inconsistency.htm" of the help folder.

@@ -52,7 +52,12 @@ int TextTableModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant TextTableModel::data(const QModelIndex& index, int role) const {
-  if (!index.isValid() || index.model() != this || role != Qt::DisplayRole) return {};
+  if (!index.isValid() || index.model() != this) return {};
+  if (role == Qt::ToolTipRole && tip_) {
+    const std::string tip = tip_(table_, index.column(), index.row() + 1);
+    return tip.empty() ? QVariant() : QVariant(QString::fromStdString(tip));
+  }
+  if (role != Qt::DisplayRole) return {};
   return QString::fromStdString(text_(table_, index.column(), index.row() + 1));
 }
 
@@ -106,6 +111,9 @@ InconsistencyWindow::InconsistencyWindow(const Workspace& ws, UserPort& port, IA
 
   suggestions_model_ = new TextTableModel(
       form_.StringGrid1, [](const Table& t, int col, int row) { return t.Cell(col, row); }, this);
+  // Each set names its constraints by number; the tooltip says what they are.
+  suggestions_model_->SetToolTip(
+      [this](const Table&, int, int row) { return SuggestionDescriptions(ws_, form_, row); });
   suggestions_ = MakeView(suggestions_model_, this);
   suggestions_->setObjectName("StringGrid1");
   layout->addWidget(suggestions_, 2);

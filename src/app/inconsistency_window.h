@@ -24,6 +24,8 @@ class TextTableModel : public QAbstractTableModel {
  public:
   using CellText = std::function<std::string(const Table&, int col, int row)>;
   TextTableModel(const Table& table, CellText text, QObject* parent = nullptr);
+  // The tooltip of a cell (none when it returns "").
+  void SetToolTip(CellText tip) { tip_ = std::move(tip); }
 
   void Reload();
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -35,6 +37,7 @@ class TextTableModel : public QAbstractTableModel {
  private:
   const Table& table_;
   CellText text_;
+  CellText tip_;
 };
 
 // "Inconsistency analysis": every constraint of the problem (IGrid) and, after

@@ -124,6 +124,11 @@ TEST_F(InconsistencyAnalysisTest, OnlyAlternativeThenNoMore) {
   ASSERT_EQ(form_.StringGrid1.RowCount(), 2);
   EXPECT_EQ(form_.StringGrid1.Row(1), (Texts{"1", "2", "1 + 2"}));
   EXPECT_EQ(port_.Informations(), Texts{"There are no more alternatives"});
+  // What the numbers stand for, as the window's tooltip shows it.
+  EXPECT_EQ(SuggestionDescriptions(ws_, form_, 1),
+            "1: " + ws_.IGrid.Cell(1, 1) + "\n2: " + ws_.IGrid.Cell(1, 2));
+  EXPECT_NE(ws_.IGrid.Cell(1, 1), "");
+  EXPECT_EQ(SuggestionDescriptions(ws_, form_, 2), "");
 
   // The twin actions of the contradicting pair, with the maximum at 3.
   MakeRangeProblem(ws_, 6);

@@ -323,6 +323,7 @@ void ResultsTest::inconsistencyWindowSuggestsAndAccepts() {
   QRect placed;
   bool hidden_before_suggest = false;
   QStringList suggestions;
+  QStringList tips;
   f.on_modal = [&](QDialog& dialog) {
     if (&dialog != &ia) return int(QDialog::Rejected);
     dialog.show();
@@ -332,6 +333,7 @@ void ResultsTest::inconsistencyWindowSuggestsAndAccepts() {
     QAbstractItemModel* model = ia.StringGrid1()->model();
     for (int r = 0; r < model->rowCount(); ++r) {
       suggestions << model->index(r, 2).data().toString();
+      tips << model->index(r, 2).data(Qt::ToolTipRole).toString();
     }
     WindowFixture::Screenshot(&dialog, "inconsistency_window");
     dialog.reject();
@@ -348,6 +350,8 @@ void ResultsTest::inconsistencyWindowSuggestsAndAccepts() {
            QString(" Constraints to remove"));
   // Each suggestion names constraints, and no set is proposed twice.
   QVERIFY(!suggestions.isEmpty());
+  // Its tooltip says what each number stands for.
+  QVERIFY(tips.at(0).startsWith(suggestions.at(0).split(" + ").at(0) + ": "));
   QVERIFY(suggestions.size() <= 5);
   QCOMPARE(QSet<QString>(suggestions.begin(), suggestions.end()).size(), suggestions.size());
   for (const QString& s : suggestions) QVERIFY(!s.isEmpty());

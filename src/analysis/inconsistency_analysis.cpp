@@ -107,6 +107,17 @@ void BSuggestClick(const Workspace& ws, UserPort& port, IAForm& form) {
   form.StringGrid1.SetSize(3, 2);
   form.StringGrid1.Clear();
   WriteSuggestionHeaders(form.StringGrid1);
+  struct Searching {
+    IAForm& form;
+    explicit Searching(IAForm& f) : form(f) {
+      form.searching = true;
+      if (form.repaint) form.repaint(form);
+    }
+    ~Searching() {
+      form.searching = false;
+      if (form.repaint) form.repaint(form);
+    }
+  } searching(form);
   RunCommand(port, [&] {
     DropProgram drop = ReadDropProgram(ws);
     form.NoDropSolutionFound = false;
@@ -143,6 +154,7 @@ void BSuggestClick(const Workspace& ws, UserPort& port, IAForm& form) {
         grid.SetCell(2, row, JoinNumbers(dropped));
         form.suggested_sets.push_back(dropped);
         ++s;
+        if (form.repaint) form.repaint(form);
       } else {
         grid.SetCell(2, row, IAForm::kNoDrop);
         form.NoDropSolutionFound = true;

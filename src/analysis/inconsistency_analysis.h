@@ -51,6 +51,11 @@ struct IAForm {
   // Shows the window modally and returns when it is closed; the GUI sets it. Without
   // one, opening the window runs "Suggest" once on its own.
   std::function<void(IAForm&)> show_modal;
+  // While "Suggest" searches (the window shows it and offers to stop).
+  bool searching = false;
+  // Called when the search starts and after each suggestion it adds, so that the window
+  // shows them as they come.
+  std::function<void(const IAForm&)> repaint;
 
   IAForm();
   // UpDownMaxS clamps to 3..30.

@@ -2,6 +2,7 @@
 
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -95,12 +96,25 @@ InconsistencyWindow::InconsistencyWindow(const Workspace& ws, UserPort& port, IA
   suggest_button_->setObjectName("BSuggest");
   suggest_button_->setAutoDefault(false);
   connect(suggest_button_, &QPushButton::clicked, this, [this] {
-    suggest_button_->setEnabled(false);
+    if (form_.searching) return;
     BSuggestClick(ws_, port_, form_);
-    suggest_button_->setEnabled(true);
     Show();
+    if (close_pending_) {
+      close_pending_ = false;
+      QDialog::reject();
+    }
   });
   controls->addWidget(suggest_button_);
+  stop_button_ = new QPushButton("Stop", this);
+  stop_button_->setObjectName("BStop");
+  stop_button_->setAutoDefault(false);
+  stop_button_->setEnabled(false);
+  connect(stop_button_, &QPushButton::clicked, this, [this] { StopSearch(); });
+  controls->addWidget(stop_button_);
+  searching_label_ = new QLabel("Searching...", this);
+  searching_label_->setObjectName("SearchingLabel");
+  searching_label_->setVisible(false);
+  controls->addWidget(searching_label_);
   help_button_ = new QPushButton("Help", this);
   help_button_->setObjectName("BHelp");
   help_button_->setAutoDefault(false);
@@ -115,6 +129,11 @@ InconsistencyWindow::InconsistencyWindow(const Workspace& ws, UserPort& port, IA
   suggestions_model_->SetToolTip(
       [this](const Table&, int, int row) { return SuggestionDescriptions(ws_, form_, row); });
   suggestions_ = MakeView(suggestions_model_, this);
+  // The suggestions appear as the search finds them.
+  form_.repaint = [this](const IAForm&) {
+    Show();
+    repaint();
+  };
   suggestions_->setObjectName("StringGrid1");
   layout->addWidget(suggestions_, 2);
   Show();
@@ -131,6 +150,28 @@ void InconsistencyWindow::Activate() {
   Show();
 }
 
+void InconsistencyWindow::StopSearch() {
+  if (form_.searching && request_cancel) request_cancel();
+}
+
+void InconsistencyWindow::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape && form_.searching) {
+    StopSearch();
+    event->accept();
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
+
+void InconsistencyWindow::reject() {
+  if (form_.searching) {
+    StopSearch();
+    close_pending_ = true;
+    return;
+  }
+  QDialog::reject();
+}
+
 void InconsistencyWindow::Show() {
   igrid_model_->Reload();
   // The row descriptions need the room.
@@ -139,6 +180,9 @@ void InconsistencyWindow::Show() {
   suggestions_->setColumnWidth(2, kSuggestionsColumnWidth);
   suggestions_->setVisible(form_.suggestions_visible);
   max_suggestions_->setValue(form_.max_suggestions);
+  suggest_button_->setEnabled(!form_.searching);
+  stop_button_->setEnabled(form_.searching);
+  searching_label_->setVisible(form_.searching);
 }
 
 }  // namespace vido

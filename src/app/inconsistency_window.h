@@ -3,6 +3,7 @@
 
 #include <QAbstractTableModel>
 #include <QDialog>
+#include <QLabel>
 #include <functional>
 #include <string>
 
@@ -55,6 +56,10 @@ class InconsistencyWindow : public QDialog {
   QTableView* StringGrid1() const { return suggestions_; }
   QSpinBox* UpDownMaxS() const { return max_suggestions_; }
   QPushButton* BSuggest() const { return suggest_button_; }
+  QPushButton* BStop() const { return stop_button_; }
+  QLabel* SearchingLabel() const { return searching_label_; }
+  // Asks the running search to stop (the window's owner sets it).
+  std::function<void()> request_cancel;
   QPushButton* BHelp() const { return help_button_; }
 
   // Over the main window: 27 pixels below its top, same left and width.
@@ -64,7 +69,14 @@ class InconsistencyWindow : public QDialog {
   // Shows what the form holds.
   void Show();
 
+ protected:
+  // Esc while searching stops the search and keeps the window; closing it stops the
+  // search too, and the window goes when the search has ended.
+  void keyPressEvent(QKeyEvent* event) override;
+  void reject() override;
+
  private:
+  void StopSearch();
   const Workspace& ws_;
   UserPort& port_;
   IAForm& form_;
@@ -75,7 +87,10 @@ class InconsistencyWindow : public QDialog {
   QTableView* suggestions_;
   QSpinBox* max_suggestions_;
   QPushButton* suggest_button_;
+  QPushButton* stop_button_;
   QPushButton* help_button_;
+  QLabel* searching_label_;
+  bool close_pending_ = false;
 };
 
 }  // namespace vido

@@ -132,6 +132,7 @@ MainWindow::MainWindow(UserPort& port, std::string help_folder, QWidget* parent)
   // The dialogs live as long as the window, created in this order.
   new_form_ = new NewFileForm(*port_, this);
   ia_window_ = new InconsistencyWindow(ws_, *port_, InconsistencyForm(), help_folder_, this);
+  ia_window_->request_cancel = [this] { port_->RequestCancel(); };
   InconsistencyForm().show_modal = [this](vido::IAForm&) {
     ia_window_->PlaceOver(*this);
     ia_window_->Activate();

@@ -792,9 +792,10 @@ void Search::Finish() {
     e_.trace.TraceLine("Iteration finished: Searched nodes " + IntText(s_.SearchedNodes));
     e_.trace.TraceLine(elapsed);
   }
-  if (e_.flags.unfinished) {
+  // The user who stopped the search needs no box to say so.
+  if (e_.flags.unfinished && !e_.flags.cancelled) {
     ShowMessageText(*e_.port, "OPTIMIZATION Cancelled");
-  } else if (store_.file_exists) {
+  } else if (!e_.flags.unfinished && store_.file_exists) {
     CloseSwapFile(e_, store_);
     DeleteSwapFile(e_, store_);
   }

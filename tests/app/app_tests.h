@@ -47,6 +47,7 @@ class ResultsTest : public QObject {
   void inconsistentRunMarksTheProgramRows();
   void selectingACellSolvesForThatAssignment();
   void inconsistencyWindowSuggestsAndAccepts();
+  void suggestShowsItsSearchAndStops();
   void volumeWindowRunsTheSimulation();
   void printingGoesThroughThePrintDialog();
   void importATableThenExportItsResults();

@@ -286,6 +286,60 @@ void ResultsTest::selectingACellSolvesForThatAssignment() {
   WindowFixture::Screenshot(&w, "results_selected");
 }
 
+// While "Suggest" searches, the window says so and offers Stop; each suggestion shows as
+// it comes. Esc stops the search and keeps the window and what was found, without a box;
+// closing the window while it searches stops it, and the window goes once it has.
+void ResultsTest::suggestShowsItsSearchAndStops() {
+  WindowFixture f;
+  MainWindow& w = *f.window;
+  f.port.open_answers = {WindowFixture::SourceFile("examples/suppliers-inconsistent.tri")};
+  QVERIFY(f.Choose("OpenOth"));
+  QVERIFY(f.Choose("CalcRangeItem"));
+  w.show();
+  InconsistencyWindow& ia = *w.IAForm();
+  const auto shown_by_window = ia.Form().repaint;
+  bool searching_seen = false;
+  int rows_when_stopped = -1;
+  bool visible_after_esc = false;
+  bool closing = false;
+  ia.Form().repaint = [&](const IAForm& form) {
+    shown_by_window(form);
+    if (!form.searching) return;
+    searching_seen = searching_seen || (ia.SearchingLabel()->isVisible() &&
+                                        ia.BStop()->isEnabled() && !ia.BSuggest()->isEnabled());
+    if (form.suggested_sets.size() == 1 && rows_when_stopped < 0) {
+      rows_when_stopped = ia.StringGrid1()->model()->rowCount();
+      if (closing) {
+        ia.close();
+      } else {
+        QTest::keyClick(&ia, Qt::Key_Escape);
+      }
+    }
+  };
+  f.on_modal = [&](QDialog& dialog) {
+    if (&dialog != &ia) return int(QDialog::Rejected);
+    dialog.show();
+    QTest::mouseClick(ia.BSuggest(), Qt::LeftButton);
+    visible_after_esc = dialog.isVisible();
+    // Now close it in the middle of a second search.
+    closing = true;
+    rows_when_stopped = -1;
+    QTest::mouseClick(ia.BSuggest(), Qt::LeftButton);
+    return int(QDialog::Rejected);
+  };
+  QVERIFY(f.Choose("InconsistMenu"));
+  QVERIFY(searching_seen);
+  QVERIFY(visible_after_esc);
+  QCOMPARE(rows_when_stopped, 1);  // the first suggestion was on screen when it stopped
+  QCOMPARE(ia.StringGrid1()->model()->rowCount(), 1);
+  QVERIFY(!ia.isVisible());
+  QVERIFY(!ia.Form().searching);
+  QVERIFY(!ia.BStop()->isEnabled());
+  QVERIFY(f.port.Errors().empty());
+  QVERIFY(f.port.engine_messages.empty());
+  ia.Form().repaint = shown_by_window;
+}
+
 void ResultsTest::inconsistencyWindowSuggestsAndAccepts() {
   WindowFixture f;
   MainWindow& w = *f.window;

@@ -18,7 +18,8 @@ namespace {
 constexpr double kTriangularPivot = 1e-5;  // smallest pivot of the triangular parts
 constexpr double kBumpTolerance = 1e-11;   // pivot, drop and margin in the bump
 constexpr double kEtaDrop = 1e-13;         // drop tolerance of pass B and of pivots
-constexpr double kShortestInversion = 0.002;
+// In eta entries: about what 2 ms of INVERSION cost, the floor the rule always had.
+constexpr double kShortestInversion = 2e6;
 constexpr int32_t kEtasBeforeTimedRefactor = 50;
 constexpr double kRefactorTimeFactor = 3;
 
@@ -543,7 +544,6 @@ void Inverter::ApplyRowPermutation() {
 
 bool Inverter::Run() {
   LpFactorState& factor = e_.factor;
-  const double start = NowSeconds();
   ++factor.inversion_count;
   factor.stale = false;
   e_.eta.Clear();
@@ -598,7 +598,11 @@ bool Inverter::Run() {
 
   const double end = NowSeconds();
   factor.last_inversion_time = end;
-  factor.inversion_duration = std::max(kShortestInversion, end - start);
+  int64_t basis_entries = 0;
+  for (int32_t p = 1; p <= m_; ++p) basis_entries += e_.Column(p).EntryCount();
+  factor.inversion_duration =
+      std::max(kShortestInversion, static_cast<double>(basis_entries + e_.eta.Nonzeros()));
+  factor.work_since_inversion = 0;
   factor.etas_since_inversion = 0;
   return true;
 }
@@ -611,6 +615,7 @@ void LpFtran(const LpEngine& engine, std::vector<double>& x, int32_t first, int3
   const int32_t* rows = file.rows.data();
   const double* values = file.values.data();
   double* v = x.data();
+  if (first <= last) engine.factor.work_since_inversion += file.End(last) - file.Begin(first);
   for (int32_t k = first; k <= last; ++k) {
     const int32_t begin = file.Begin(k);
     const int32_t end = file.End(k);
@@ -628,6 +633,7 @@ void LpBtran(const LpEngine& engine, std::vector<double>& y) {
   const int32_t* rows = file.rows.data();
   const double* values = file.values.data();
   double* v = y.data();
+  engine.factor.work_since_inversion += file.Nonzeros();
   for (int32_t k = file.Count() - 1; k >= 0; --k) {
     const int32_t begin = file.Begin(k);
     const int32_t end = file.End(k);
@@ -667,14 +673,15 @@ bool LpInversion(LpEngine& engine) {
   return inverter.Run();
 }
 
-// Below 50 etas since INVERSION only a full file refactorises; from 50 on also the time
-// since the last INVERSION beyond three times its duration.
+// Below 50 etas since INVERSION only a full file refactorises; from 50 on also FTRAN and
+// BTRAN work since the last INVERSION beyond three times its cost (both in eta entries,
+// so that a program is solved alike on every run and every machine).
 void LpRefactorCheck(LpEngine& engine) {
   const LpFactorState& factor = engine.factor;
   bool refactor = engine.eta.Count() >= engine.eta.capacity;
   if (!refactor && factor.etas_since_inversion >= kEtasBeforeTimedRefactor) {
-    refactor =
-        NowSeconds() - factor.last_inversion_time > kRefactorTimeFactor * factor.inversion_duration;
+    refactor = static_cast<double>(factor.work_since_inversion) >
+               kRefactorTimeFactor * factor.inversion_duration;
   }
   if (!refactor) return;
   if (engine.settings.iteration_log == 0 && !engine.search.InSearch) LpIterationLine(engine);

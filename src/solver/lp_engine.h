@@ -165,7 +165,10 @@ struct LpFactorState {
   int32_t etas_since_inversion = 0;
   int32_t inversion_count = 0;
   double last_inversion_time = 0;
+  // The cost of the last INVERSION and the FTRAN/BTRAN work since, both counted in eta
+  // entries (not seconds: a rule on the clock made runs of one program differ).
   double inversion_duration = 0;
+  mutable int64_t work_since_inversion = 0;
   double memory_estimate = 0;      // 12 x eta non-zeros + 12 x m bytes
   int64_t inversion_nonzeros = 0;  // of the file the last INVERSION wrote
   bool stale = false;              // the basis matrix changed beyond the file: INVERSION first

@@ -370,22 +370,27 @@ ReadOutcome ReadProblemText(Workspace& ws, UserPort& port, std::string_view text
   return ProblemFileReader(buffer, ws, port).Read(file_name);
 }
 
-ReadOutcome ReadProblemFile(Workspace& ws, UserPort& port, const std::string& path) {
-  // Only regular files: a folder cannot be read and a pipe could block for ever.
+bool OpenInputFile(const std::string& path, std::filebuf& file, UserPort& port) {
   struct stat st;
-  std::filebuf file;
   errno = 0;
-  const bool opened = ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
-                      file.open(path, std::ios::in | std::ios::binary) != nullptr;
-  if (!opened) {
-    // Which file and why, below the message of the format.
-    std::string reason = "not a regular file";
-    if (errno != 0) {
-      reason = std::strerror(errno);
-    } else if (S_ISDIR(st.st_mode)) {
-      reason = std::strerror(EISDIR);
-    }
-    port.Error("Error on reading : Could not open file\n" + path + ": " + reason);
+  if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+      file.open(path, std::ios::in | std::ios::binary) != nullptr) {
+    return true;
+  }
+  // Which file and why, below the message of the format.
+  std::string reason = "not a regular file";
+  if (errno != 0) {
+    reason = std::strerror(errno);
+  } else if (S_ISDIR(st.st_mode)) {
+    reason = std::strerror(EISDIR);
+  }
+  port.Error("Error on reading : Could not open file\n" + path + ": " + reason);
+  return false;
+}
+
+ReadOutcome ReadProblemFile(Workspace& ws, UserPort& port, const std::string& path) {
+  std::filebuf file;
+  if (!OpenInputFile(path, file, port)) {
     ws.ResetResults();
     return ReadOutcome::kUnchanged;
   }

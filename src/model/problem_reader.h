@@ -86,6 +86,11 @@ class ProblemFileReader {
 // Reads the problem held in `text` as if it were the file `file_name`.
 ReadOutcome ReadProblemText(Workspace& ws, UserPort& port, std::string_view text,
                             const std::string& file_name);
+// Opens `path` for reading when it is a regular file (a folder cannot be read and a pipe
+// could block for ever); otherwise shows "Error on reading : Could not open file" with the
+// path and the system's reason on a second line, and returns false.
+bool OpenInputFile(const std::string& path, std::filebuf& file, UserPort& port);
+
 // Reads the problem file at `path` ("Error on reading : Could not open file" when it
 // cannot be opened or is not a regular file, with the path and the reason on a second
 // line).

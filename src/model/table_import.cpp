@@ -1,7 +1,5 @@
 #include "model/table_import.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -11,6 +9,7 @@
 #include "model/new_problem.h"
 #include "model/problem_file.h"
 #include "model/problem_layout.h"
+#include "model/problem_reader.h"
 #include "support/command_boundary.h"
 #include "support/number_text.h"
 
@@ -152,23 +151,9 @@ std::string IssueLine(const LineIssue& issue) {
 
 // The file's bytes; false after the reader's message when it cannot be read.
 bool ReadTableFile(const std::string& path, std::string& text, UserPort& port) {
-  // Only regular files: a folder cannot be read and a pipe could block for ever.
-  struct stat st;
-  errno = 0;
-  std::ifstream in;
-  if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
-    in.open(path, std::ios::in | std::ios::binary);
-  }
-  if (!in.is_open()) {
-    std::string reason = "not a regular file";
-    if (errno != 0) {
-      reason = std::strerror(errno);
-    } else if (S_ISDIR(st.st_mode)) {
-      reason = std::strerror(EISDIR);
-    }
-    port.Error("Error on reading : Could not open file\n" + path + ": " + reason);
-    return false;
-  }
+  std::filebuf file;
+  if (!OpenInputFile(path, file, port)) return false;
+  std::istream in(&file);
   std::ostringstream bytes;
   bytes << in.rdbuf();
   if (in.bad()) {

@@ -7,29 +7,23 @@
 #include <sstream>
 
 #include "cli/cli.h"
+#include "common/cli_run.h"
 #include "common/small_problem.h"
 #include "model/problem_file.h"
 
 namespace vido {
 namespace {
 
+using testing::CliRun;
+using testing::Example;
+using testing::ReadFile;
+using testing::RunVido;
+
 using testing::AddConstraint;
 using testing::MakeSmallProblem;
 using testing::SetExample;
 using testing::SetPerformances;
 using testing::SetProfile;
-
-struct CliRun {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-CliRun RunArgs(const std::vector<std::string>& args) {
-  std::ostringstream out, err;
-  const int status = RunCli(args, out, err);
-  return {status, out.str(), err.str()};
-}
 
 void WriteProblem(const Workspace& ws, const std::string& path) {
   std::ofstream(path, std::ios::binary) << ProblemFileText(ws);
@@ -53,18 +47,18 @@ Workspace SortingProblem() {
 
 TEST(CliAnalysisCommands, AssignPrintsEveryActionsCategory) {
   WriteProblem(SortingProblem(), "assign.tri");
-  CliRun run = RunArgs({"assign", "assign.tri", "--lambda", "0.6", "--weights", "0.5,0.5"});
+  CliRun run = RunVido({"assign", "assign.tri", "--lambda", "0.6", "--weights", "0.5,0.5"});
   EXPECT_EQ(run.status, kExitOk) << run.err;
   EXPECT_EQ(run.out, "0\t1\n1\t2\n2\t3\n3\t1\n");
-  run = RunArgs({"assign", "assign.tri", "--lambda", "0.5000005", "--weights", "0.5,0.5"});
+  run = RunVido({"assign", "assign.tri", "--lambda", "0.5000005", "--weights", "0.5,0.5"});
   EXPECT_EQ(run.out, "0\t1\n1\t2\n2\t3\n3\t2\n");  // lifted by the tolerance, scan ended
 
-  EXPECT_EQ(RunArgs({"assign", "assign.tri", "--lambda", "0.6", "--weights", "0.5"}).status,
+  EXPECT_EQ(RunVido({"assign", "assign.tri", "--lambda", "0.6", "--weights", "0.5"}).status,
             kExitUsage);
-  EXPECT_EQ(RunArgs({"assign", "assign.tri", "--weights", "0.5,0.5"}).status, kExitUsage);
-  EXPECT_EQ(RunArgs({"assign", "assign.tri", "--lambda", "x", "--weights", "0.5,0.5"}).status,
+  EXPECT_EQ(RunVido({"assign", "assign.tri", "--weights", "0.5,0.5"}).status, kExitUsage);
+  EXPECT_EQ(RunVido({"assign", "assign.tri", "--lambda", "x", "--weights", "0.5,0.5"}).status,
             kExitUsage);
-  run = RunArgs({"assign", "missing.tri", "--lambda", "0.6", "--weights", "0.5,0.5"});
+  run = RunVido({"assign", "missing.tri", "--lambda", "0.6", "--weights", "0.5,0.5"});
   EXPECT_EQ(run.status, kExitError);
   EXPECT_EQ(run.err,
             "error: Error on reading : Could not open file\n"
@@ -76,7 +70,7 @@ TEST(CliAnalysisCommands, ProgramPrintsTheThreeTables) {
   SetExample(ws, 2, 2, 2);
   AddConstraint(ws, {"0", "1", "-1"}, ">=", "0.1");
   WriteProblem(ws, "program.tri");
-  const CliRun run = RunArgs({"program", "program.tri"});
+  const CliRun run = RunVido({"program", "program.tri"});
   EXPECT_EQ(run.status, kExitOk) << run.err;
   EXPECT_EQ(run.out,
             "ICGrid\n"
@@ -105,7 +99,7 @@ TEST(CliAnalysisCommands, ProgramStopsOnInvalidBounds) {
   Workspace ws = SortingProblem();
   ws.BGrid.SetCell(2, 1, "0.8");  // k1 in [0.8, 0.5]
   WriteProblem(ws, "bounds.tri");
-  const CliRun run = RunArgs({"program", "bounds.tri"});
+  const CliRun run = RunVido({"program", "bounds.tri"});
   EXPECT_EQ(run.status, kExitError);
   EXPECT_EQ(run.err, "error: Lower bound exceeds upper bound in column 2\n");
   EXPECT_EQ(run.out, "");
@@ -117,7 +111,7 @@ TEST(CliAnalysisCommands, AnExampleOutsideTheCategoriesStopsEveryAnalysis) {
   SetExample(ws, 3, 3, 2);
   WriteProblem(ws, "examples.tri");
   for (const char* command : {"analyse", "inconsistency", "volume", "program"}) {
-    const CliRun run = RunArgs({command, "examples.tri"});
+    const CliRun run = RunVido({command, "examples.tri"});
     EXPECT_EQ(run.status, kExitError) << command;
     EXPECT_EQ(run.err,
               "error: Invalid assignment example of 1: upper category 0 is not a category from 1 "
@@ -136,7 +130,7 @@ TEST(CliAnalysisCommands, RightHandSidesBeyondTheEnginesNumbers) {
     AddConstraint(ws, {"0", "1", "0"}, "<=", rhs);
     WriteProblem(ws, "huge.tri");
     for (const char* command : {"analyse", "inconsistency"}) {
-      const CliRun run = RunArgs({command, "huge.tri"});
+      const CliRun run = RunVido({command, "huge.tri"});
       EXPECT_EQ(run.status, kExitError) << command << rhs;
       EXPECT_NE(run.err.find("numerical trouble"), std::string::npos) << command << run.err;
     }
@@ -149,21 +143,16 @@ TEST(CliAnalysisCommands, VolumeOfTheTwoCriteriaExample) {
   ws.BGrid.SetCell(2, 2, "1");
   ws.BGrid.SetCell(3, 2, "1");
   WriteProblem(ws, "volume.tri");
-  CliRun run = RunArgs({"volume", "volume.tri", "--seed", "7"});
+  CliRun run = RunVido({"volume", "volume.tri", "--seed", "7"});
   EXPECT_EQ(run.status, kExitOk) << run.err;
   EXPECT_EQ(run.out,
             "Dimension: 2\nAbsolute Volume: 0.5\nVolume to bounds: 1\n95 % interval: [0.5, 0.5]\n");
-  run = RunArgs({"volume", "volume.tri", "--precision", "5"});  // clock seed
+  run = RunVido({"volume", "volume.tri", "--precision", "5"});  // clock seed
   EXPECT_EQ(run.out,
             "Dimension: 2\nAbsolute Volume: 0.5\nVolume to bounds: 1\n95 % interval: [0.5, 0.5]\n");
-  EXPECT_EQ(RunArgs({"volume", "volume.tri", "--precision", "6"}).status, kExitUsage);
-  EXPECT_EQ(RunArgs({"volume", "volume.tri", "--seed", "-1"}).status, kExitUsage);
-  EXPECT_EQ(RunArgs({"volume", "volume.tri", "--colour", "red"}).status, kExitUsage);
-}
-
-std::string Example(const std::string& name) {
-  const char* source = std::getenv("VIDO_SOURCE_DIR");
-  return std::string(source ? source : "..") + "/examples/" + name;
+  EXPECT_EQ(RunVido({"volume", "volume.tri", "--precision", "6"}).status, kExitUsage);
+  EXPECT_EQ(RunVido({"volume", "volume.tri", "--seed", "-1"}).status, kExitUsage);
+  EXPECT_EQ(RunVido({"volume", "volume.tri", "--colour", "red"}).status, kExitUsage);
 }
 
 size_t Lines(const std::string& text) { return std::count(text.begin(), text.end(), '\n'); }
@@ -175,7 +164,7 @@ TEST(CliAnalysisCommands, AcceptabilityOfTheBundledExamples) {
   const std::vector<std::string> args = {
       "acceptability", Example("suppliers.tri"), "--samples", "1000", "--seed", "3",
       "--csv",         "acceptability.csv"};
-  const CliRun run = RunArgs(args);
+  const CliRun run = RunVido(args);
   ASSERT_EQ(run.status, kExitOk) << run.err;
   EXPECT_NE(run.out.find("1000 samples, seed 3, 6 free variables"), std::string::npos) << run.out;
   // Its range is C2 alone: certain, no interval to draw.
@@ -190,17 +179,17 @@ TEST(CliAnalysisCommands, AcceptabilityOfTheBundledExamples) {
   EXPECT_NE(text.str().find("\"Acme Metals\",0,0,0,1,1,1,0,0,0,0,0,0,2,2,2,2,2\r\n"),
             std::string::npos);
   // Again: the same numbers; the table is replaced only when asked.
-  EXPECT_EQ(RunArgs(args).status, kExitError);
+  EXPECT_EQ(RunVido(args).status, kExitError);
   std::vector<std::string> again = args;
   again.push_back("--overwrite");
-  EXPECT_EQ(RunArgs(again).out, run.out);
+  EXPECT_EQ(RunVido(again).out, run.out);
 
-  const CliRun refused = RunArgs({"acceptability", Example("suppliers-inconsistent.tri")});
+  const CliRun refused = RunVido({"acceptability", Example("suppliers-inconsistent.tri")});
   EXPECT_EQ(refused.status, kExitError);
   EXPECT_NE(refused.err.find("vido-cli inconsistency"), std::string::npos) << refused.err;
   EXPECT_EQ(refused.out, "");
   for (const char* samples : {"10", "x", "20000000"}) {
-    EXPECT_EQ(RunArgs({"acceptability", Example("suppliers.tri"), "--samples", samples}).status,
+    EXPECT_EQ(RunVido({"acceptability", Example("suppliers.tri"), "--samples", samples}).status,
               kExitUsage);
   }
 }

@@ -9,38 +9,20 @@
 
 #include "cli/cli.h"
 #include "cli/interrupt.h"
+#include "common/cli_run.h"
 #include "common/integer_search.h"
 #include "support/trace_display.h"
 
 namespace vido {
 namespace {
 
+using testing::CliRun;
+using testing::Example;
+using testing::ReadFile;
+using testing::RunVido;
+
 namespace fs = std::filesystem;
 using Json = nlohmann::json;
-
-struct CliRun {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-CliRun Cli(const std::vector<std::string>& args) {
-  std::ostringstream out, err;
-  const int status = RunCli(args, out, err);
-  return {status, out.str(), err.str()};
-}
-
-std::string Example(const std::string& name) {
-  const char* source = std::getenv("VIDO_SOURCE_DIR");
-  return std::string(source ? source : "..") + "/examples/" + name;
-}
-
-std::string Slurp(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
-}
 
 fs::path Scratch(const std::string& name) {
   const fs::path dir = fs::current_path() / ("export_cli_" + name);
@@ -67,34 +49,34 @@ TEST(CliRoundTrip, TheBundledTableGivesTheGoldenProblemResultsAndChart) {
   const fs::path dir = Scratch("round_trip");
   std::vector<std::string> import = kSitesImport;
   import.push_back((dir / "sites").string());
-  const CliRun imported = Cli(import);
+  const CliRun imported = RunVido(import);
   ASSERT_EQ(imported.status, 0) << imported.err;
   EXPECT_EQ(imported.out, "Written " + (dir / "sites.tri").string() + "\n");
-  EXPECT_EQ(Slurp(dir / "sites.tri"), Slurp(Example("sites.tri")));
+  EXPECT_EQ(ReadFile(dir / "sites.tri"), ReadFile(Example("sites.tri")));
 
   const std::string problem = (dir / "sites.tri").string();
-  const CliRun json = Cli({"analyse", problem, "--format", "json"});
+  const CliRun json = RunVido({"analyse", problem, "--format", "json"});
   ASSERT_EQ(json.status, 0) << json.err;
   EXPECT_EQ(json.err, "");
   EXPECT_EQ(Json::parse(json.out)["input"], problem);
-  EXPECT_EQ(Results(json.out), Results(Slurp(Example("sites.analyse.json"))));
+  EXPECT_EQ(Results(json.out), Results(ReadFile(Example("sites.analyse.json"))));
   // Solved afresh, every program gives the same document.
-  EXPECT_EQ(Results(Cli({"analyse", problem, "--format", "json", "--cold"}).out),
+  EXPECT_EQ(Results(RunVido({"analyse", problem, "--format", "json", "--cold"}).out),
             Results(json.out));
 
   const CliRun csv =
-      Cli({"analyse", problem, "--format", "csv", "--chart", (dir / "sites.svg").string()});
+      RunVido({"analyse", problem, "--format", "csv", "--chart", (dir / "sites.svg").string()});
   ASSERT_EQ(csv.status, 0) << csv.err;
-  std::string expected = Slurp(Example("sites.analyse.csv"));
+  std::string expected = ReadFile(Example("sites.analyse.csv"));
   const std::string input_line = "input," + problem + ",,,,,,,\r\n";
   expected.replace(expected.find("input,"),
                    expected.find("\r\n", expected.find("input,")) - expected.find("input,") + 2,
                    input_line);
   EXPECT_EQ(csv.out, expected);
-  EXPECT_EQ(Slurp(dir / "sites.svg"), Slurp(Example("sites.svg")));
+  EXPECT_EQ(ReadFile(dir / "sites.svg"), ReadFile(Example("sites.svg")));
 
   // Without --format the text is the person's, the chart said in one more line.
-  const CliRun text = Cli({"analyse", problem, "--chart", (dir / "again.svg").string()});
+  const CliRun text = RunVido({"analyse", problem, "--chart", (dir / "again.svg").string()});
   EXPECT_EQ(text.out.rfind("The information is consistent (alpha = "), 0u);
   EXPECT_NE(text.out.find("\nChart written to " + (dir / "again.svg").string() + "\n"),
             std::string::npos);
@@ -109,7 +91,7 @@ TEST(CliImportCsv, MalformedTablesAndBadOptionsWriteNothing) {
   const fs::path table = dir / "t.csv";
   std::ofstream(table, std::ios::binary) << "name;g1;g2\na;1,5;2\nb;x;2\nc;1\n";
   const std::string out = (dir / "out.tri").string();
-  const CliRun bad = Cli({"import-csv", table.string(), "--categories", "2", out});
+  const CliRun bad = RunVido({"import-csv", table.string(), "--categories", "2", out});
   EXPECT_EQ(bad.status, 1);
   EXPECT_EQ(bad.err, "error: The performance table " + table.string() +
                          " was not imported:\nLine 3: 'x' on 'g1' is not a number\n"
@@ -118,7 +100,7 @@ TEST(CliImportCsv, MalformedTablesAndBadOptionsWriteNothing) {
 
   std::ofstream(table, std::ios::binary) << "name;g1;g2\na;1,5;2\nb;3;2\n";
   const CliRun unknown =
-      Cli({"import-csv", table.string(), "--categories", "2", "--minimise", "g9", out});
+      RunVido({"import-csv", table.string(), "--categories", "2", "--minimise", "g9", out});
   EXPECT_EQ(unknown.status, 1);
   EXPECT_NE(unknown.err.find("\nno criterion is named 'g9'\n"), std::string::npos);
   EXPECT_FALSE(fs::exists(out));
@@ -128,23 +110,25 @@ TEST(CliImportCsv, MalformedTablesAndBadOptionsWriteNothing) {
         {"import-csv", table.string(), "--categories", "x", out},
         {"import-csv", table.string(), "--categories", "2"},
         {"import-csv", table.string(), "--categories", "2", dir.string()}}) {
-    EXPECT_EQ(Cli(args).status, kExitUsage) << args.back();
+    EXPECT_EQ(RunVido(args).status, kExitUsage) << args.back();
   }
   EXPECT_FALSE(fs::exists(out));
-  EXPECT_EQ(Cli({"import-csv", (dir / "none.csv").string(), "--categories", "2", out}).status, 1);
+  EXPECT_EQ(RunVido({"import-csv", (dir / "none.csv").string(), "--categories", "2", out}).status,
+            1);
 
   // An existing problem is replaced only with --overwrite.
   std::ofstream(out) << "mine";
-  const CliRun kept = Cli({"import-csv", table.string(), "--categories", "2", out});
+  const CliRun kept = RunVido({"import-csv", table.string(), "--categories", "2", out});
   EXPECT_EQ(kept.status, 1);
-  EXPECT_EQ(Slurp(out), "mine");
-  EXPECT_EQ(Cli({"import-csv", table.string(), "--categories", "2", out, "--overwrite"}).status, 0);
-  EXPECT_NE(Slurp(out).find("a 0\t1.5\t2\t1\t2\ta\r\n"), std::string::npos);
+  EXPECT_EQ(ReadFile(out), "mine");
+  EXPECT_EQ(RunVido({"import-csv", table.string(), "--categories", "2", out, "--overwrite"}).status,
+            0);
+  EXPECT_NE(ReadFile(out).find("a 0\t1.5\t2\t1\t2\ta\r\n"), std::string::npos);
 }
 
 TEST(CliAnalyseFormats, InconsistentResultsAndTheSuggestions) {
   const std::string problem = Example("suppliers-inconsistent.tri");
-  const CliRun run = Cli({"analyse", problem, "--format", "json"});
+  const CliRun run = RunVido({"analyse", problem, "--format", "json"});
   EXPECT_EQ(run.status, 0);
   const Json doc = Json::parse(run.out);
   EXPECT_EQ(doc["format"], "vido-results");
@@ -157,15 +141,15 @@ TEST(CliAnalyseFormats, InconsistentResultsAndTheSuggestions) {
   EXPECT_EQ(doc["violated_rows"][0], (Json{{"row", "C(Iberia Components)>=2"}, {"error", 0.04}}));
   EXPECT_FALSE(doc.contains("suggestions"));
 
-  EXPECT_EQ(Cli({"analyse", problem, "--format", "xml"}).status, kExitUsage);
-  EXPECT_EQ(Cli({"inconsistency", problem, "--format", "yaml"}).status, kExitUsage);
+  EXPECT_EQ(RunVido({"analyse", problem, "--format", "xml"}).status, kExitUsage);
+  EXPECT_EQ(RunVido({"inconsistency", problem, "--format", "yaml"}).status, kExitUsage);
 
   if (!testing::IntegerSearchAvailable()) GTEST_SKIP() << "no integer search in this build";
-  const CliRun found = Cli({"inconsistency", problem, "--format", "json"});
+  const CliRun found = RunVido({"inconsistency", problem, "--format", "json"});
   EXPECT_EQ(found.status, 0) << found.err;
   EXPECT_EQ(Results(found.out),
-            Results(Slurp(Example("suppliers-inconsistent.inconsistency.json"))));
-  const CliRun rows = Cli({"inconsistency", problem, "--format", "csv"});
+            Results(ReadFile(Example("suppliers-inconsistent.inconsistency.json"))));
+  const CliRun rows = RunVido({"inconsistency", problem, "--format", "csv"});
   EXPECT_NE(rows.out.find("\r\nconstraint,LB lambda,,,,,,,16\r\n"), std::string::npos);
   EXPECT_NE(rows.out.find("\r\nsuggestion,1,,,,,,,16\r\n"), std::string::npos);
 
@@ -173,7 +157,7 @@ TEST(CliAnalyseFormats, InconsistentResultsAndTheSuggestions) {
   // everything: no document a program could take for the whole.
   const TraceSinkFunction previous = InstallTraceSink(
       [](const std::string&, const std::string&) { RequestInterruptForTesting(); });
-  const CliRun stopped = Cli({"inconsistency", problem, "--format", "json"});
+  const CliRun stopped = RunVido({"inconsistency", problem, "--format", "json"});
   InstallTraceSink(previous);
   ClearInterrupt();
   EXPECT_EQ(stopped.status, kExitInterrupted);
@@ -231,10 +215,11 @@ std::vector<ChartRow> ChartRows(const std::string& svg) {
 // action, widest range first, the names written out, every cell of the range drawn as
 // what it is, and texts of a readable size however many actions there are.
 void ExpectChartShowsTheResults(const std::string& problem, const fs::path& svg_path) {
-  const CliRun run = Cli({"analyse", problem, "--format", "json", "--chart", svg_path.string()});
+  const CliRun run =
+      RunVido({"analyse", problem, "--format", "json", "--chart", svg_path.string()});
   ASSERT_EQ(run.status, 0) << run.err;
   const Json doc = Json::parse(run.out);
-  const std::string svg = Slurp(svg_path);
+  const std::string svg = ReadFile(svg_path);
   const std::vector<ChartRow> rows = ChartRows(svg);
   ASSERT_EQ(rows.size(), doc["actions"].size());
   int previous_width = 1 << 30;
@@ -283,20 +268,21 @@ TEST(CliChart, ReadableFor25And1000Actions) {
     csv << '\n';
   }
   std::ofstream(dir / "big.csv", std::ios::binary) << csv.str();
-  const CliRun imported = Cli(
+  const CliRun imported = RunVido(
       {"import-csv", (dir / "big.csv").string(), "--categories", "6", (dir / "big.tri").string()});
   ASSERT_EQ(imported.status, 0) << imported.err;
   ExpectChartShowsTheResults((dir / "big.tri").string(), dir / "big.svg");
 
   // The chart follows the convention of every OUT file.
   const CliRun kept =
-      Cli({"analyse", Example("suppliers.tri"), "--chart", (dir / "suppliers.svg").string()});
+      RunVido({"analyse", Example("suppliers.tri"), "--chart", (dir / "suppliers.svg").string()});
   EXPECT_EQ(kept.status, 1);
-  EXPECT_EQ(Cli({"analyse", Example("suppliers.tri"), "--chart", Example("suppliers.tri")}).status,
-            kExitUsage);
   EXPECT_EQ(
-      Cli({"analyse", Example("suppliers.tri"), "--chart", "x.svg", "--report", "x.svg"}).status,
+      RunVido({"analyse", Example("suppliers.tri"), "--chart", Example("suppliers.tri")}).status,
       kExitUsage);
+  EXPECT_EQ(RunVido({"analyse", Example("suppliers.tri"), "--chart", "x.svg", "--report", "x.svg"})
+                .status,
+            kExitUsage);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include "cli/cli.h"
 #include "cli/interrupt.h"
+#include "common/cli_run.h"
 #include "common/integer_search.h"
 #include "lp/solver_interface.h"
 #include "support/trace_display.h"
@@ -15,29 +16,10 @@
 namespace vido {
 namespace {
 
-struct CliRun {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-CliRun RunVido(const std::vector<std::string>& args) {
-  std::ostringstream out, err;
-  const int status = RunCli(args, out, err);
-  return {status, out.str(), err.str()};
-}
-
-std::string Example(const std::string& name) {
-  const char* source = std::getenv("VIDO_SOURCE_DIR");
-  return std::string(source ? source : "..") + "/examples/" + name;
-}
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+using testing::CliRun;
+using testing::Example;
+using testing::ReadFile;
+using testing::RunVido;
 
 // The expected outputs beside the examples are reviewed results: a change is a
 // decision, not a refresh. Solves from the previous basis and --cold (every solve from

@@ -115,50 +115,8 @@ BENCHMARK(BM_VidoRobustSequence)->Iterations(kSolves)->Unit(benchmark::kMillisec
 void BM_VidoRobustSequenceCold(benchmark::State& state) { RunVidoSequence(state, true); }
 BENCHMARK(BM_VidoRobustSequenceCold)->Iterations(kSolves)->Unit(benchmark::kMillisecond);
 
-void BM_GlpkRobustSequence(benchmark::State& state) {
-  const RobustProgram& p = Program();
-  glp_term_out(GLP_OFF);
-  int s = 0;
-  int optimal = 0;
-  for (auto _ : state) {
-    const std::vector<double>& c = p.objectives[s++ % kSolves];
-    glp_prob* lp = glp_create_prob();
-    glp_set_obj_dir(lp, GLP_MAX);
-    glp_add_rows(lp, kRows);
-    glp_add_cols(lp, kColumns);
-    std::vector<int> ia(1), ja(1);
-    std::vector<double> ar(1);
-    for (int i = 0; i < kRows; ++i) {
-      const int kind = p.sense[i] == '<' ? GLP_UP : p.sense[i] == '>' ? GLP_LO : GLP_FX;
-      glp_set_row_bnds(lp, i + 1, kind, p.b[i], p.b[i]);
-      for (int j = 0; j < kColumns; ++j) {
-        if (p.a[i][j] == 0) continue;
-        ia.push_back(i + 1);
-        ja.push_back(j + 1);
-        ar.push_back(p.a[i][j]);
-      }
-    }
-    for (int j = 0; j < kColumns; ++j) {
-      glp_set_obj_coef(lp, j + 1, c[j]);
-      glp_set_col_bnds(lp, j + 1, GLP_DB, j == 0 ? 0.5 : 0, 1);
-    }
-    glp_load_matrix(lp, static_cast<int>(ia.size()) - 1, ia.data(), ja.data(), ar.data());
-    glp_smcp parm;
-    glp_init_smcp(&parm);
-    glp_simplex(lp, &parm);
-    optimal += glp_get_status(lp) == GLP_OPT;
-    benchmark::DoNotOptimize(glp_get_obj_val(lp));
-    glp_delete_prob(lp);
-  }
-  state.SetItemsProcessed(state.iterations());
-  state.counters["optimal"] = optimal;
-}
-BENCHMARK(BM_GlpkRobustSequence)->Iterations(kSolves)->Unit(benchmark::kMillisecond);
-
-// One GLPK problem object, its objective changed between solves.
-void BM_GlpkRobustSequenceWarm(benchmark::State& state) {
-  const RobustProgram& p = Program();
-  glp_term_out(GLP_OFF);
+// The robust program in GLPK form, without its objective.
+glp_prob* GlpkProgram(const RobustProgram& p) {
   glp_prob* lp = glp_create_prob();
   glp_set_obj_dir(lp, GLP_MAX);
   glp_add_rows(lp, kRows);
@@ -177,6 +135,35 @@ void BM_GlpkRobustSequenceWarm(benchmark::State& state) {
   }
   for (int j = 0; j < kColumns; ++j) glp_set_col_bnds(lp, j + 1, GLP_DB, j == 0 ? 0.5 : 0, 1);
   glp_load_matrix(lp, static_cast<int>(ia.size()) - 1, ia.data(), ja.data(), ar.data());
+  return lp;
+}
+
+void BM_GlpkRobustSequence(benchmark::State& state) {
+  const RobustProgram& p = Program();
+  glp_term_out(GLP_OFF);
+  int s = 0;
+  int optimal = 0;
+  for (auto _ : state) {
+    const std::vector<double>& c = p.objectives[s++ % kSolves];
+    glp_prob* lp = GlpkProgram(p);
+    for (int j = 0; j < kColumns; ++j) glp_set_obj_coef(lp, j + 1, c[j]);
+    glp_smcp parm;
+    glp_init_smcp(&parm);
+    glp_simplex(lp, &parm);
+    optimal += glp_get_status(lp) == GLP_OPT;
+    benchmark::DoNotOptimize(glp_get_obj_val(lp));
+    glp_delete_prob(lp);
+  }
+  state.SetItemsProcessed(state.iterations());
+  state.counters["optimal"] = optimal;
+}
+BENCHMARK(BM_GlpkRobustSequence)->Iterations(kSolves)->Unit(benchmark::kMillisecond);
+
+// One GLPK problem object, its objective changed between solves.
+void BM_GlpkRobustSequenceWarm(benchmark::State& state) {
+  const RobustProgram& p = Program();
+  glp_term_out(GLP_OFF);
+  glp_prob* lp = GlpkProgram(p);
   glp_smcp parm;
   glp_init_smcp(&parm);
   int s = 0;

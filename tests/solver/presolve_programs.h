@@ -10,6 +10,24 @@
 
 namespace vido::testing {
 
+// Right-hand sides that the point x0 meets: each row turned to a non-negative activity
+// there, then b at it, a random slack beyond it for "<" and ">" rows.
+inline void HoldAt(DenseProgram& p, const std::vector<double>& x0, std::mt19937_64& rng) {
+  std::uniform_real_distribution<double> u(0.0, 1.0);
+  for (int i = 0; i < p.m; ++i) {
+    double activity = 0;
+    for (int j = 0; j < p.n; ++j) activity += p.a[i][j] * x0[j];
+    if (activity < 0) {
+      for (int j = 0; j < p.n; ++j) p.a[i][j] = -p.a[i][j];
+      activity = -activity;
+    }
+    const double slack = u(rng) < 0.3 ? 0 : u(rng);
+    if (p.sense[i] == '<') p.b[i] = activity + slack;
+    if (p.sense[i] == '>') p.b[i] = std::max(0.0, activity - slack);
+    if (p.sense[i] == '=') p.b[i] = activity;
+  }
+}
+
 // A program with single-entry rows of either sign (b = 0 often), fixed columns, columns
 // bounded below zero, and rows that tighten each other, built around a feasible point
 // most of the time.
@@ -43,18 +61,7 @@ inline DenseProgram PresolveRichProgram(std::mt19937_64& rng) {
       const double hi = p.upper[j] > 1e20 ? lo + 3 : p.upper[j];
       x0[j] = lo + u(rng) * (hi - lo);
     }
-    for (int i = 0; i < p.m; ++i) {
-      double activity = 0;
-      for (int j = 0; j < p.n; ++j) activity += p.a[i][j] * x0[j];
-      if (activity < 0) {
-        for (int j = 0; j < p.n; ++j) p.a[i][j] = -p.a[i][j];
-        activity = -activity;
-      }
-      const double slack = u(rng) < 0.3 ? 0 : u(rng);
-      if (p.sense[i] == '<') p.b[i] = activity + slack;
-      if (p.sense[i] == '>') p.b[i] = std::max(0.0, activity - slack);
-      if (p.sense[i] == '=') p.b[i] = activity;
-    }
+    HoldAt(p, x0, rng);
   }
   return p;
 }
@@ -95,18 +102,7 @@ inline DenseProgram IntegerProgram(std::mt19937_64& rng, bool rich) {
         x0[j] = std::clamp(std::round(x0[j]), std::ceil(lo), std::floor(hi));
       }
     }
-    for (int i = 0; i < p.m; ++i) {
-      double activity = 0;
-      for (int j = 0; j < p.n; ++j) activity += p.a[i][j] * x0[j];
-      if (activity < 0) {
-        for (int j = 0; j < p.n; ++j) p.a[i][j] = -p.a[i][j];
-        activity = -activity;
-      }
-      const double slack = u(rng) < 0.3 ? 0 : u(rng);
-      if (p.sense[i] == '<') p.b[i] = activity + slack;
-      if (p.sense[i] == '>') p.b[i] = std::max(0.0, activity - slack);
-      if (p.sense[i] == '=') p.b[i] = activity;
-    }
+    HoldAt(p, x0, rng);
   }
   return p;
 }

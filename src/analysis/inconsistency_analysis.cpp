@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "analysis/drop_search.h"
 #include "analysis/robust_assignments.h"
 #include "lp/solver_interface.h"
 #include "model/help_access.h"
@@ -123,28 +124,54 @@ void BSuggestClick(const Workspace& ws, UserPort& port, IAForm& form) {
     form.NoDropSolutionFound = false;
     form.kept_solution.clear();
     form.suggested_sets.clear();
+    DropSearch search(drop, &port, SolverColdStart());
+    bool reported = false;  // the failure has had its message
+    // The next smallest set (empty: no row needs to go) and the solution that goes with
+    // it, from the 0-1 program itself or from the search; the set found is excluded from
+    // the later ones.
+    auto next = [&](std::vector<int>& dropped, std::vector<double>& solution) {
+      if (!form.drop_program) {
+        const DropSearch::Outcome outcome = search.Next(dropped, solution);
+        if (outcome == DropSearch::Outcome::kFound && !dropped.empty()) search.Exclude(dropped);
+        return outcome;
+      }
+      if (!LoadDropProgram(drop, port)) {
+        reported = true;
+        return DropSearch::Outcome::kStopped;
+      }
+      const int32_t status = SolverSolve();
+      if (status == 3) return DropSearch::Outcome::kNoMore;
+      if (status != 0) return DropSearch::Outcome::kStopped;
+      dropped.clear();
+      for (int i = 1; i <= drop.m; ++i) {
+        if (SolverValue(drop.p + i) == 1) dropped.push_back(i);
+      }
+      solution.clear();
+      for (int j = 1; j <= drop.p; ++j) solution.push_back(SolverValue(j));
+      if (!dropped.empty()) drop.AddCut(dropped);
+      return DropSearch::Outcome::kFound;
+    };
     int s = 1;
     do {
-      if (!LoadDropProgram(drop, port)) return;
-      const int32_t status = SolverSolve();
-      if (status == 3) {
+      std::vector<int> dropped;
+      std::vector<double> solution;
+      const DropSearch::Outcome outcome = next(dropped, solution);
+      if (outcome == DropSearch::Outcome::kNoMore) {
         port.Information("There are no more alternatives");
         return;
       }
-      if (status != 0) {
+      if (outcome == DropSearch::Outcome::kStopped) {
+        const SolverStop stop = form.drop_program ? SolverLastStop() : search.LastStop();
         // Stopped by the user: what was found stays, and nothing went wrong.
-        if (SolverLastStop() == SolverStop::kCancelled) return;
-        port.Error(SolveErrorText("Error accessing LPSolver"));
+        if (stop == SolverStop::kCancelled || reported) return;
+        std::string text = "Error accessing LPSolver";
+        if (stop != SolverStop::kNone && stop != SolverStop::kRejected) {
+          text += std::string("\n") + SolverStopText(stop);
+        }
+        port.Error(text);
         return;
       }
-      const double e = -SolverObjective();
-      std::vector<int> dropped;
-      if (e > 0) {
-        for (int i = 1; i <= drop.m; ++i) {
-          if (SolverValue(drop.p + i) == 1) dropped.push_back(i);
-        }
-        drop.AddCut(dropped);
-      }
+      const int e = static_cast<int>(dropped.size());
       Table& grid = form.StringGrid1;
       if (s > 1) grid.SetRowCount(grid.RowCount() + 1);
       const int row = grid.RowCount() - 1;
@@ -158,7 +185,7 @@ void BSuggestClick(const Workspace& ws, UserPort& port, IAForm& form) {
       } else {
         grid.SetCell(2, row, IAForm::kNoDrop);
         form.NoDropSolutionFound = true;
-        for (int j = 1; j <= drop.p; ++j) form.kept_solution.push_back(SolverValue(j));
+        form.kept_solution = solution;
         return;
       }
     } while (s <= form.max_suggestions);

@@ -41,6 +41,10 @@ struct IAForm {
   static constexpr const char* kNoDrop = "No need to drop restrictions";
 
   int max_suggestions = 5;  // UpDownMaxS, shown in EditMaxS
+  // Solve the 0-1 program above itself, every row relaxed by 999, instead of searching
+  // for the smallest sets through their conflicts: the same sets, far slower on large
+  // problems (kept for comparison).
+  bool drop_program = false;
   Table StringGrid1{0, 1, 3, 2};
   bool suggestions_visible = false;
   bool NoDropSolutionFound = false;

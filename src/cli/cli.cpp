@@ -61,13 +61,17 @@ const std::vector<CommandEntry>& Commands() {
        "      programs instead (schema \"vido-results\", version 1; see the README).\n"
        "      --chart draws the category ranges of every action into the SVG file SVG.",
        CliAnalyse},
-      {"inconsistency", "inconsistency IN [--max N] [--accept] [--format json|csv]",
+      {"inconsistency",
+       "inconsistency IN [--max N] [--accept] [--format json|csv] [--drop-program]",
        "Runs the results on IN and, when the information is inconsistent, the\n"
        "      inconsistency analysis' \"Suggest\": prints the constraints (numbered) and\n"
        "      up to N (3 to 30, default 5) smallest alternative sets of constraints whose\n"
        "      removal restores consistency. With --accept, a solution that needs no\n"
        "      removal is accepted and the results are printed again under it. --format\n"
-       "      prints the results, the constraints and the suggestions as JSON or CSV.",
+       "      prints the results, the constraints and the suggestions as JSON or CSV.\n"
+       "      Suggestions are printed as they are found. --drop-program solves the 0-1\n"
+       "      program with a relaxation of 999 per constraint itself (the same sizes,\n"
+       "      far slower on large problems).",
        CliInconsistency},
       {"acceptability",
        "acceptability IN [--samples N] [--seed S] [--csv OUT [--overwrite]] [--progress]",

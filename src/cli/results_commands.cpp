@@ -134,17 +134,22 @@ void PrintAnalysisTable(std::ostream& out, const Table& igrid) {
   }
 }
 
-void PrintSuggestions(std::ostream& out, const Table& grid) {
-  out << "\nSuggestions (constraints whose removal restores consistency):\n";
-  for (int r = 0; r < grid.RowCount(); ++r) {
+// The rows of the suggestions table from `first` on; with `filled`, only as far as they
+// are written (the search adds them as it finds them). Returns the row after the last.
+int PrintSuggestionRows(std::ostream& out, const Table& grid, int first, bool filled) {
+  int r = first;
+  for (; r < grid.RowCount() && (!filled || !grid.Cell(0, r).empty()); ++r) {
     out << grid.Cell(0, r) << '\t' << grid.Cell(1, r) << '\t' << grid.Cell(2, r) << '\n';
   }
+  out.flush();
+  return r;
 }
 
 }  // namespace
 
 int CliInconsistency(const CliArgs& args, std::ostream& out, std::ostream& err) {
-  const CliArguments parsed = SplitArguments(args, {"--max", "--format"}, {"--accept"}, 1);
+  const CliArguments parsed =
+      SplitArguments(args, {"--max", "--format"}, {"--accept", "--drop-program"}, 1);
   if (!parsed.error.empty()) return UsageError(err, "inconsistency", parsed.error);
   OutputForm output;
   if (!ReadOutputForm(parsed, output)) {
@@ -158,6 +163,7 @@ int CliInconsistency(const CliArgs& args, std::ostream& out, std::ostream& err) 
     }
     form.SetMaxSuggestions(*count);
   }
+  form.drop_program = parsed.Flag("--drop-program");
   Workspace ws;
   CliUserPort port(err);
   if (!LoadProblem(parsed.plain[0], ws, port)) return kExitError;
@@ -188,10 +194,17 @@ int CliInconsistency(const CliArgs& args, std::ostream& out, std::ostream& err) 
     SolverSetUserPort(nullptr);
     return ExitStatus(port);
   }
+  // Each suggestion is printed as it is found: a long search shows what it has.
+  int printed = 0;
+  form.repaint = [&](const IAForm& shown) {
+    printed = PrintSuggestionRows(out, shown.StringGrid1, printed, true);
+  };
   form.show_modal = [&](IAForm& shown) {
-    BSuggestClick(ws, port, shown);
     PrintAnalysisTable(out, ws.IGrid);
-    PrintSuggestions(out, shown.StringGrid1);
+    out << "\nSuggestions (constraints whose removal restores consistency):\n";
+    printed = 0;
+    BSuggestClick(ws, port, shown);
+    PrintSuggestionRows(out, shown.StringGrid1, printed, false);
   };
   port.SetConfirmAnswer(parsed.Flag("--accept"));
   InconsistMenuClick(ws, port, form);

@@ -1,0 +1,315 @@
+#include "analysis/drop_search.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "lp/solver_session.h"
+#include "support/user_port.h"
+
+namespace vido {
+
+namespace {
+
+// What a dropped row is relaxed by, as in the drop program.
+constexpr double kRelaxation = 999;
+
+}  // namespace
+
+// The consistency check holds x = (lambda, k) in columns 1..p and one relaxation r_i per
+// row in columns p + i: a_i x + r_i >= b_i with r_i in [0, 999] for a dropped row and
+// [0, 0] for a kept one, so a choice of rows changes bounds only and every check after
+// the first re-solves from the last basis.
+//
+// The Farkas program holds one multiplier pi_i >= 0 per row and mu = mu+ - mu- for the
+// normalisation: maximise sum b'_i pi_i + mu subject to sum_i a_ij pi_i + [j a weight] mu
+// <= 0 for every column j of x, and sum pi_i <= 1, where b'_i is b_i for a kept row and
+// b_i - 999 for a dropped one. For every x >= 0 whose weights sum to 1 the rows give
+// sum pi_i a_i x + mu >= sum b'_i pi_i + mu, while the columns give at most 0: a positive
+// optimum proves the rows with pi_i > 0 inconsistent, and keeping all the kept ones
+// among them stays inconsistent whatever else is dropped or kept (keeping a dropped row
+// only raises its b'). A choice changes the objective only.
+DropSearch::DropSearch(const DropProgram& drop, UserPort* port, bool cold)
+    : p_(drop.p),
+      m_(drop.m),
+      port_(port),
+      check_(std::make_unique<SolverSession>()),
+      farkas_(std::make_unique<SolverSession>()),
+      master_(std::make_unique<SolverSession>()),
+      small_(std::make_unique<SolverSession>()) {
+  for (SolverSession* session : {check_.get(), farkas_.get(), master_.get(), small_.get()}) {
+    session->SetPort(port);
+    session->SetCold(cold);
+  }
+  b_.assign(drop.b.begin(), drop.b.begin() + m_);
+  for (int i = 0; i < m_; ++i) a_.emplace_back(drop.a[i].begin(), drop.a[i].begin() + p_);
+
+  DenseProgram& check = check_->Program();
+  check = DenseProgram::Empty(p_ + m_, m_ + 1);
+  for (int i = 1; i <= m_; ++i) {
+    for (int j = 1; j <= p_; ++j) check.A(i, j) = drop.a[i - 1][j - 1];
+    check.A(i, p_ + i) = 1;
+    check.b[i] = b_[i - 1];
+    check.sense[i] = '>';
+    check.upper[p_ + i] = 0;
+  }
+  for (int j = 2; j <= p_; ++j) check.A(m_ + 1, j) = 1;
+  check.b[m_ + 1] = 1;
+  check.sense[m_ + 1] = '=';
+
+  DenseProgram& farkas = farkas_->Program();
+  farkas = DenseProgram::Empty(m_ + 2, p_ + 1);
+  for (int j = 1; j <= p_; ++j) {
+    for (int i = 1; i <= m_; ++i) farkas.A(j, i) = drop.a[i - 1][j - 1];
+    if (j > 1) {
+      farkas.A(j, m_ + 1) = 1;
+      farkas.A(j, m_ + 2) = -1;
+    }
+  }
+  for (int i = 1; i <= m_; ++i) farkas.A(p_ + 1, i) = 1;
+  farkas.b[p_ + 1] = 1;
+  farkas.c[m_ + 1] = 1;
+  farkas.c[m_ + 2] = -1;
+}
+
+DropSearch::~DropSearch() = default;
+
+DropSearch::Outcome DropSearch::Stopped(SolverStop stop) {
+  stop_ = stop;
+  return Outcome::kStopped;
+}
+
+bool DropSearch::Consistent(const std::vector<char>& dropped, std::vector<double>* solution) {
+  ++counters_.checks;
+  DenseProgram& check = check_->Program();
+  for (int i = 1; i <= m_; ++i) check.upper[p_ + i] = dropped[i - 1] ? kRelaxation : 0;
+  if (check_->Solve() != SolveStatus::kOptimal) return false;
+  if (solution != nullptr) {
+    const std::vector<double>& x = check_->Values();
+    solution->assign(x.begin() + 1, x.begin() + 1 + p_);
+  }
+  return true;
+}
+
+// The kept rows of a Farkas proof that the rows, `dropped` relaxed, are inconsistent;
+// false when the Farkas program proves nothing.
+bool DropSearch::Conflict(const std::vector<char>& dropped, std::vector<int>& conflict) {
+  DenseProgram& farkas = farkas_->Program();
+  for (int i = 1; i <= m_; ++i) farkas.c[i] = b_[i - 1] - (dropped[i - 1] ? kRelaxation : 0);
+  if (farkas_->Solve() != SolveStatus::kOptimal || !(farkas_->Objective() > 0)) return false;
+  conflict.clear();
+  const std::vector<double>& pi = farkas_->Values();
+  for (int i = 1; i <= m_; ++i) {
+    if (pi[i] > 0 && !dropped[i - 1]) conflict.push_back(i);
+  }
+  ++counters_.conflicts;
+  return true;
+}
+
+// The smallest set of rows that meets every conflict and contains no excluded set; a
+// consistent set found on the way that contains none either is the one to beat.
+DropSearch::Outcome DropSearch::Master(std::vector<int>& choice, bool& known) {
+  ++counters_.masters;
+  std::optional<std::vector<int>> best;
+  for (const std::vector<int>& candidate : candidates_) {
+    if ((!best || candidate.size() < best->size()) && Allowed(candidate)) best = candidate;
+  }
+  // Elements of the hitting set problem: the rows that occur anywhere, in order.
+  std::vector<int> element(m_ + 1, -1);
+  std::vector<int> row_of;
+  for (const auto* sets : {&conflicts_, &excluded_, &candidates_}) {
+    for (const std::vector<int>& set : *sets) {
+      for (const int i : set) element[i] = 0;
+    }
+  }
+  for (int i = 1; i <= m_; ++i) {
+    if (element[i] == 0) {
+      element[i] = static_cast<int>(row_of.size());
+      row_of.push_back(i);
+    }
+  }
+  choice.clear();
+  known = false;
+  // No conflict yet: nothing needs to go.
+  if (row_of.empty()) return Outcome::kFound;
+  auto map = [&](const std::vector<int>& rows) {
+    std::vector<int> set;
+    for (const int i : rows) set.push_back(element[i]);
+    return set;
+  };
+  // A 0-1 program: minimise the rows dropped; with a choice to beat, one row more asks
+  // for fewer than it drops.
+  DenseProgram& master = master_->Program();
+  const int n = static_cast<int>(row_of.size());
+  master = DenseProgram::Empty(
+      n, static_cast<int>(conflicts_.size() + excluded_.size()) + (best ? 1 : 0));
+  for (int j = 1; j <= n; ++j) {
+    master.type[j] = 'B';
+    master.upper[j] = 1;
+    master.c[j] = -1;
+  }
+  int row = 0;
+  for (const auto* sets : {&conflicts_, &excluded_}) {
+    for (const std::vector<int>& set : *sets) {
+      ++row;
+      for (const int e : map(set)) master.A(row, e + 1) = 1;
+      master.sense[row] = sets == &conflicts_ ? '>' : '<';
+      master.b[row] = sets == &conflicts_ ? 1 : static_cast<double>(set.size()) - 1;
+    }
+  }
+  if (best) {
+    ++row;
+    for (int j = 1; j <= n; ++j) master.A(row, j) = 1;
+    master.sense[row] = '<';
+    master.b[row] = static_cast<double>(best->size()) - 1;
+  }
+  switch (master_->Solve()) {
+    case SolveStatus::kOptimal:
+      for (int j = 1; j <= n; ++j) {
+        if (master_->Values()[j] > 0.5) choice.push_back(row_of[j - 1]);
+      }
+      return Outcome::kFound;
+    case SolveStatus::kInfeasible:
+      // Nothing smaller than the choice to beat, or nothing at all.
+      if (!best) return Outcome::kNoMore;
+      choice = *best;
+      known = true;
+      return Outcome::kFound;
+    default:
+      return Stopped(master_->LastStop());
+  }
+}
+
+// No excluded set is part of `rows` (sorted).
+bool DropSearch::Allowed(const std::vector<int>& rows) const {
+  for (const std::vector<int>& set : excluded_) {
+    if (std::includes(rows.begin(), rows.end(), set.begin(), set.end())) return false;
+  }
+  return true;
+}
+
+// Adds the conflict of the inconsistent choice `dropped`, made minimal.
+DropSearch::Outcome DropSearch::Learn(const std::vector<char>& dropped,
+                                      std::vector<int>& conflict) {
+  if (check_->LastStop() != SolverStop::kNone) return Stopped(check_->LastStop());
+  if (!Conflict(dropped, conflict)) {
+    // The check found no solution, the Farkas program no proof: the numbers are beyond
+    // what either can decide.
+    const SolverStop stop = farkas_->LastStop();
+    return Stopped(stop == SolverStop::kNone ? SolverStop::kNumerical : stop);
+  }
+  // Rows that cannot hold even with every other row relaxed: nothing restores
+  // consistency.
+  if (conflict.empty()) return Outcome::kNoMore;
+  Reduce(conflict);
+  conflicts_.push_back(conflict);
+  return Outcome::kFound;
+}
+
+// Keeps every row of the consistent choice `dropped` that can be kept, one by one in
+// order (each row that cannot gives a conflict), and remembers the set left.
+DropSearch::Outcome DropSearch::Shrink(std::vector<char>& dropped) {
+  std::vector<int> conflict;
+  for (int i = 1; i <= m_; ++i) {
+    if (!dropped[i - 1]) continue;
+    dropped[i - 1] = 0;
+    if (Consistent(dropped, nullptr)) continue;
+    if (const Outcome learnt = Learn(dropped, conflict); learnt != Outcome::kFound) return learnt;
+    dropped[i - 1] = 1;
+  }
+  std::vector<int> rows;
+  for (int i = 1; i <= m_; ++i) {
+    if (dropped[i - 1]) rows.push_back(i);
+  }
+  candidates_.push_back(std::move(rows));
+  return Outcome::kFound;
+}
+
+DropSearch::Outcome DropSearch::Next(std::vector<int>& dropped, std::vector<double>& solution) {
+  std::vector<int> choice;
+  std::vector<int> conflict;
+  for (;;) {
+    if (port_ != nullptr && port_->PumpEvents()) return Stopped(SolverStop::kCancelled);
+    bool known = false;
+    if (const Outcome master = Master(choice, known); master != Outcome::kFound) return master;
+    std::vector<char> wider(m_, 0);
+    for (const int i : choice) wider[i - 1] = 1;
+    if (Consistent(wider, &solution)) {
+      dropped = choice;
+      return Outcome::kFound;
+    }
+    if (known) return Stopped(SolverStop::kNumerical);  // held before, not now
+    // Its conflict joins the others, and so do the conflicts met on the way to a
+    // consistent wider choice: the rows of each conflict are dropped in turn, except
+    // those no choice may drop together with the others (the wider choice would contain
+    // an excluded set), so that the conflicts found are ones the next choices must meet
+    // too. The consistent choice reached, kept as small as it goes, is the one the next
+    // smallest choices must beat.
+    for (;;) {
+      if (const Outcome learnt = Learn(wider, conflict); learnt != Outcome::kFound) return learnt;
+      bool widened = false;
+      for (const int i : conflict) {
+        if (Droppable(wider, i)) {
+          wider[i - 1] = 1;
+          widened = true;
+        }
+      }
+      if (!widened) break;
+      if (Consistent(wider, nullptr)) {
+        if (const Outcome shrunk = Shrink(wider); shrunk != Outcome::kFound) return shrunk;
+        break;
+      }
+    }
+  }
+}
+
+// Whether `row` may be dropped together with the rows `dropped`: no excluded set would
+// then be dropped whole.
+bool DropSearch::Droppable(const std::vector<char>& dropped, int row) const {
+  for (const std::vector<int>& set : excluded_) {
+    bool whole = true;
+    for (const int i : set) whole = whole && (i == row || dropped[i - 1]);
+    if (whole) return false;
+  }
+  return true;
+}
+
+// Makes the conflict minimal: a row goes when the rows left without it are still
+// inconsistent on their own (rows alone, the others not even relaxed: a conflict
+// without them holds with them). A conflict whose rows hold on their own (its proof
+// needs the relaxed rows too) stays as it is.
+void DropSearch::Reduce(std::vector<int>& conflict) {
+  std::vector<int> rows = conflict;
+  if (RowsConsistent(rows, -1)) return;
+  for (size_t t = 0; t < rows.size();) {
+    if (rows.size() > 1 && !RowsConsistent(rows, static_cast<int>(t))) {
+      rows.erase(rows.begin() + static_cast<long>(t));
+    } else {
+      ++t;
+    }
+  }
+  conflict = std::move(rows);
+}
+
+// Whether the rows `rows` (but the one at `skip`, when not -1) hold together.
+bool DropSearch::RowsConsistent(const std::vector<int>& rows, int skip) {
+  ++counters_.checks;
+  DenseProgram& small = small_->Program();
+  const int count = static_cast<int>(rows.size()) - (skip >= 0 ? 1 : 0);
+  small = DenseProgram::Empty(p_, count + 1);
+  int row = 0;
+  for (int t = 0; t < static_cast<int>(rows.size()); ++t) {
+    if (t == skip) continue;
+    ++row;
+    for (int j = 1; j <= p_; ++j) small.A(row, j) = a_[rows[t] - 1][j - 1];
+    small.b[row] = b_[rows[t] - 1];
+    small.sense[row] = '>';
+  }
+  for (int j = 2; j <= p_; ++j) small.A(count + 1, j) = 1;
+  small.b[count + 1] = 1;
+  small.sense[count + 1] = '=';
+  return small_->Solve() == SolveStatus::kOptimal;
+}
+
+void DropSearch::Exclude(const std::vector<int>& dropped) { excluded_.push_back(dropped); }
+
+}  // namespace vido

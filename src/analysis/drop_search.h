@@ -1,0 +1,85 @@
+#ifndef VIDO_ANALYSIS_DROP_SEARCH_H_
+#define VIDO_ANALYSIS_DROP_SEARCH_H_
+
+#include <memory>
+#include <vector>
+
+#include "analysis/inconsistency_analysis.h"
+#include "lp/solver_session.h"
+
+namespace vido {
+
+class UserPort;
+
+// The suggestions of the drop program found without its 0-1 program: the smallest sets
+// of analysis rows whose removal leaves the others consistent, each of minimum size
+// among the sets no earlier suggestion excludes (a suggestion excludes itself and every
+// set containing it). The meaning is the drop program's: the rows kept hold with the
+// margin 0.00001, a dropped row holds relaxed by 999, the weights sum to 1.
+//
+// An implicit hitting-set search. A "conflict" is a set of kept rows that cannot hold
+// together; one is read from the Farkas proof of a linear program that says a choice
+// is inconsistent. Every consistent choice drops a row of every conflict, so the
+// smallest set that meets every conflict found (and no excluded set) is a lower bound;
+// when the linear program says that set is consistent, it is the answer, otherwise its
+// conflict joins the others. The conflicts stay valid for every later suggestion.
+class DropSearch {
+ public:
+  enum class Outcome { kFound, kNoMore, kStopped };
+
+  // `port` shows the engines' messages and is asked for cancel requests (none: no
+  // messages and no cancel); `cold` solves every linear program afresh.
+  DropSearch(const DropProgram& drop, UserPort* port, bool cold = false);
+  ~DropSearch();
+  DropSearch(const DropSearch&) = delete;
+  DropSearch& operator=(const DropSearch&) = delete;
+
+  // The next suggestion: the rows to drop (1-based, increasing) and a parameter vector
+  // (lambda, k_1..k_n) under which the rows kept hold. kNoMore when every set is
+  // excluded or none restores consistency; kStopped when a solve failed or was
+  // cancelled (LastStop() tells why).
+  Outcome Next(std::vector<int>& dropped, std::vector<double>& solution);
+  // Excludes `dropped` and every set containing it from the later suggestions.
+  void Exclude(const std::vector<int>& dropped);
+  SolverStop LastStop() const { return stop_; }
+
+  // What the search did so far: linear programs solved, conflicts found, and
+  // hitting-set problems solved.
+  struct Counters {
+    int checks = 0;
+    int conflicts = 0;
+    int masters = 0;  // hitting-set problems
+  };
+  const Counters& Count() const { return counters_; }
+
+ private:
+  bool Consistent(const std::vector<char>& dropped, std::vector<double>* solution);
+  bool Conflict(const std::vector<char>& dropped, std::vector<int>& conflict);
+  Outcome Master(std::vector<int>& choice, bool& known);
+  bool Allowed(const std::vector<int>& rows) const;
+  Outcome Learn(const std::vector<char>& dropped, std::vector<int>& conflict);
+  Outcome Shrink(std::vector<char>& dropped);
+  bool Droppable(const std::vector<char>& dropped, int row) const;
+  void Reduce(std::vector<int>& conflict);
+  bool RowsConsistent(const std::vector<int>& rows, int skip);
+  Outcome Stopped(SolverStop stop);
+
+  int p_ = 0;
+  int m_ = 0;
+  UserPort* port_ = nullptr;
+  std::unique_ptr<SolverSession> check_;
+  std::unique_ptr<SolverSession> farkas_;
+  std::unique_ptr<SolverSession> master_;
+  std::unique_ptr<SolverSession> small_;
+  std::vector<std::vector<double>> a_;  // rows over (lambda, k)
+  std::vector<double> b_;               // right-hand sides with the margin
+  std::vector<std::vector<int>> conflicts_;
+  std::vector<std::vector<int>> excluded_;
+  std::vector<std::vector<int>> candidates_;  // consistent choices met on the way
+  SolverStop stop_ = SolverStop::kNone;
+  Counters counters_;
+};
+
+}  // namespace vido
+
+#endif  // VIDO_ANALYSIS_DROP_SEARCH_H_

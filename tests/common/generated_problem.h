@@ -58,6 +58,23 @@ inline Workspace GeneratedProblem(int n, int k, int m, int examples) {
   return ws;
 }
 
+// GeneratedProblem with `contradictions` of its examples (spread evenly over them) moved
+// two categories away from the hidden vector's, the other way where two steps do not
+// fit: each contradicts the examples the hidden vector satisfies, so the smallest sets
+// to drop hold one row of each.
+inline Workspace InconsistentProblem(int n, int k, int m, int examples, int contradictions) {
+  Workspace ws = GeneratedProblem(n, k, m, examples);
+  for (int t = 0; t < contradictions; ++t) {
+    const int i = 1 + t * examples / contradictions;
+    const int low = std::stoi(ws.AGrid.Cell(1, i));
+    const int high = std::stoi(ws.AGrid.Cell(2, i));
+    const int wrong = high + 2 <= k ? high + 2 : low - 2;
+    ws.AGrid.SetCell(1, i, std::to_string(std::clamp(wrong, 1, k)));
+    ws.AGrid.SetCell(2, i, std::to_string(std::clamp(wrong, 1, k)));
+  }
+  return ws;
+}
+
 }  // namespace vido::testing
 
 #endif  // VIDO_TESTS_COMMON_GENERATED_PROBLEM_H_

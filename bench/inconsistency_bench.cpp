@@ -1,0 +1,179 @@
+// "Suggest" on generated inconsistent problems (12 criteria, 10 categories, examples a
+// hidden vector gives, some moved two categories away) of about 100, 300 and 500 analysis
+// rows: the times to the first and to the fifth suggestion. Ours is the search through
+// conflicts; DropProgram our engine's branch and bound on the 0-1 program with the
+// relaxation of 999 per row; Glpk GLPK's glp_intopt on that same program, with a cut after
+// each suggestion, in the same run. The 0-1 programs get at most kSolveSeconds per
+// suggestion; `timed_out` tells when one ran out of it.
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "analysis/inconsistency_analysis.h"
+#include "analysis/robust_assignments.h"
+#include "common/generated_problem.h"
+#include "lp/solver_interface.h"
+#include "support/parameter_table.h"
+#include "support/user_port.h"
+
+#if __has_include(<glpk.h>)
+#include <glpk.h>
+#define VIDO_BENCH_GLPK 1
+#endif
+
+namespace vido {
+namespace {
+
+constexpr int kSuggestions = 5;
+constexpr int kSolveSeconds = 20;
+
+using Clock = std::chrono::steady_clock;
+
+struct Size {
+  int actions;
+  int examples;
+  int contradictions;
+};
+
+// Arguments: the size's index.
+const Size kSizes[] = {{300, 45, 3}, {300, 170, 8}, {500, 290, 10}};
+
+// Messages go to standard error: a run that ends early says why.
+class BenchPort : public SilentUserPort {
+ public:
+  void ShowMessage(MessageKind, const std::string& text) override {
+    std::fprintf(stderr, "%s\n", text.c_str());
+  }
+};
+
+Workspace Problem(const Size& size, SilentUserPort& port) {
+  Workspace ws =
+      testing::InconsistentProblem(12, 10, size.actions, size.examples, size.contradictions);
+  SolverSetUserPort(&port);
+  CalcRangeItemClick(ws, port);
+  return ws;
+}
+
+// The times of the first and the fifth suggestion and the sizes found.
+struct Run {
+  std::vector<double> seconds;
+  std::vector<int> sizes;
+  bool timed_out = false;
+};
+
+void Report(benchmark::State& state, const Workspace& ws, const Run& run) {
+  state.counters["rows"] = ReadDropProgram(ws).m;
+  state.counters["suggestions"] = static_cast<double>(run.sizes.size());
+  state.counters["first_s"] = run.seconds.empty() ? -1 : run.seconds.front();
+  state.counters["fifth_s"] = run.seconds.size() < kSuggestions ? -1 : run.seconds.back();
+  state.counters["first_size"] = run.sizes.empty() ? -1 : run.sizes.front();
+  state.counters["fifth_size"] = run.sizes.size() < kSuggestions ? -1 : run.sizes.back();
+  state.counters["timed_out"] = run.timed_out ? 1 : 0;
+}
+
+void RunSuggest(benchmark::State& state, bool drop_program) {
+  BenchPort port;
+  const Workspace ws = Problem(kSizes[state.range(0)], port);
+  ScopedParameterOverride limit("MAXTIME", std::to_string(kSolveSeconds));
+  Run run;
+  for (auto _ : state) {
+    run = Run{};
+    IAForm form;
+    form.drop_program = drop_program;
+    form.SetMaxSuggestions(kSuggestions);
+    const auto start = Clock::now();
+    form.repaint = [&](const IAForm& shown) {
+      if (shown.suggested_sets.size() > run.seconds.size()) {
+        run.seconds.push_back(std::chrono::duration<double>(Clock::now() - start).count());
+        run.sizes.push_back(static_cast<int>(shown.suggested_sets.back().size()));
+      }
+    };
+    BSuggestClick(ws, port, form);
+    run.timed_out = run.sizes.size() < kSuggestions && SolverLastStop() == SolverStop::kTimeLimit;
+  }
+  Report(state, ws, run);
+  SolverSetUserPort(nullptr);
+  SolverFree();
+}
+
+void BM_SuggestOurs(benchmark::State& state) { RunSuggest(state, false); }
+void BM_SuggestDropProgram(benchmark::State& state) { RunSuggest(state, true); }
+BENCHMARK(BM_SuggestOurs)->DenseRange(0, 2)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SuggestDropProgram)->DenseRange(0, 2)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+#ifdef VIDO_BENCH_GLPK
+// The drop program as the analysis builds it, solved by GLPK: the set it drops, empty when
+// it found none (then `timed_out` tells whether time ran out).
+std::vector<int> SolveWithGlpk(const DropProgram& drop, bool& timed_out) {
+  glp_term_out(GLP_OFF);
+  glp_prob* lp = glp_create_prob();
+  glp_set_obj_dir(lp, GLP_MAX);
+  glp_add_rows(lp, drop.Rows());
+  glp_add_cols(lp, drop.Columns());
+  std::vector<int> ia(1), ja(1);
+  std::vector<double> ar(1);
+  for (int l = 0; l < drop.Rows(); ++l) {
+    const char sense = l < drop.m ? '>' : l == drop.m ? '=' : '<';
+    const int kind = sense == '<' ? GLP_UP : sense == '>' ? GLP_LO : GLP_FX;
+    glp_set_row_bnds(lp, l + 1, kind, drop.b[l], drop.b[l]);
+    for (int j = 0; j < drop.Columns(); ++j) {
+      if (drop.a[l][j] == 0) continue;
+      ia.push_back(l + 1);
+      ja.push_back(j + 1);
+      ar.push_back(drop.a[l][j]);
+    }
+  }
+  for (int j = 1; j <= drop.Columns(); ++j) {
+    if (j > drop.p) {
+      glp_set_col_kind(lp, j, GLP_BV);
+      glp_set_obj_coef(lp, j, -1);
+    } else {
+      glp_set_col_bnds(lp, j, GLP_LO, 0, 0);
+    }
+  }
+  glp_load_matrix(lp, static_cast<int>(ia.size()) - 1, ia.data(), ja.data(), ar.data());
+  glp_iocp parm;
+  glp_init_iocp(&parm);
+  parm.presolve = GLP_ON;
+  // A "zero" drop variable of 1e-8 would relax its row by 1e-5, the margin itself.
+  parm.tol_int = 1e-10;
+  parm.tm_lim = kSolveSeconds * 1000;
+  std::vector<int> set;
+  const int code = glp_intopt(lp, &parm);
+  timed_out = code == GLP_ETMLIM;
+  if (code == 0 && glp_mip_status(lp) == GLP_OPT) {
+    for (int i = 1; i <= drop.m; ++i) {
+      if (glp_mip_col_val(lp, drop.p + i) > 0.5) set.push_back(i);
+    }
+  }
+  glp_delete_prob(lp);
+  return set;
+}
+
+void BM_SuggestGlpk(benchmark::State& state) {
+  SilentUserPort port;
+  const Workspace ws = Problem(kSizes[state.range(0)], port);
+  Run run;
+  for (auto _ : state) {
+    run = Run{};
+    DropProgram drop = ReadDropProgram(ws);
+    const auto start = Clock::now();
+    while (static_cast<int>(run.sizes.size()) < kSuggestions) {
+      const std::vector<int> set = SolveWithGlpk(drop, run.timed_out);
+      if (set.empty()) break;
+      run.seconds.push_back(std::chrono::duration<double>(Clock::now() - start).count());
+      run.sizes.push_back(static_cast<int>(set.size()));
+      drop.AddCut(set);
+    }
+  }
+  Report(state, ws, run);
+  SolverSetUserPort(nullptr);
+}
+BENCHMARK(BM_SuggestGlpk)->DenseRange(0, 2)->Iterations(1)->Unit(benchmark::kMillisecond);
+#endif
+
+}  // namespace
+}  // namespace vido

@@ -42,8 +42,8 @@ struct IAForm {
 
   int max_suggestions = 5;  // UpDownMaxS, shown in EditMaxS
   // Solve the 0-1 program above itself, every row relaxed by 999, instead of searching
-  // for the smallest sets through their conflicts: the same sets, far slower on large
-  // problems (kept for comparison).
+  // for the smallest sets through their conflicts: sets of the same sizes, far slower
+  // on large problems (kept for comparison).
   bool drop_program = false;
   Table StringGrid1{0, 1, 3, 2};
   bool suggestions_visible = false;
@@ -69,13 +69,14 @@ struct IAForm {
 // The window appears: the suggestions table is hidden until the next "Suggest".
 void FormActivate(IAForm& form);
 
-// "Suggest": solves the drop program for the smallest set of constraints to remove,
-// then again with a cut excluding each set found, up to the maximum of suggestions.
 // What suggestion `row` (1-based, as StringGrid1 shows it) drops, one line per
 // constraint: its number and its description as the analysis table holds them ("5:
 // C(Iberia Components)>=2"). Empty for a row without a set.
 std::string SuggestionDescriptions(const Workspace& ws, const IAForm& form, int row);
 
+// "Suggest": the smallest set of constraints to remove, then the smallest that contains
+// no set found before, up to the maximum of suggestions, each shown as it is found (by
+// the search of drop_search.h, or the drop program with a cut after each set).
 void BSuggestClick(const Workspace& ws, UserPort& port, IAForm& form);
 
 // "Help": the page "inconsistency.htm" of the help folder.

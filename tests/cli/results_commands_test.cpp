@@ -104,25 +104,30 @@ TEST(CliInconsistency, SuggestionsOfTheInconsistentExample) {
   EXPECT_EQ(RunVido({"inconsistency", Example("suppliers.tri"), "--max", "x"}).status, 2);
 
   if (!testing::IntegerSearchAvailable()) GTEST_SKIP() << "no integer search in this build";
-  const CliRun run =
-      RunVido({"inconsistency", Example("suppliers-inconsistent.tri"), "--max", "10"});
-  EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_NE(run.out.find("16\tLB lambda"), std::string::npos);
-  // Three alternatives of one constraint each: "LB lambda" (16), the example of
-  // Iberia Components (5) and "UB k4" (25), in the order the search finds them.
-  const size_t table = run.out.find(" # \t Quant.\t Constraints to remove\n");
-  ASSERT_NE(table, std::string::npos);
-  std::istringstream rows(run.out.substr(table));
-  std::string line;
-  std::getline(rows, line);
-  std::vector<std::string> removed;
-  while (std::getline(rows, line) && !line.empty()) {
-    EXPECT_EQ(line.substr(line.find('\t'), 3), "\t1\t") << line;
-    removed.push_back(line.substr(line.rfind('\t') + 1));
+  // The search and, with --drop-program, the 0-1 program itself: the same alternatives.
+  for (const bool drop_program : {false, true}) {
+    std::vector<std::string> args = {"inconsistency", Example("suppliers-inconsistent.tri"),
+                                     "--max", "10"};
+    if (drop_program) args.push_back("--drop-program");
+    const CliRun run = RunVido(args);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("16\tLB lambda"), std::string::npos);
+    // Three alternatives of one constraint each: "LB lambda" (16), the example of
+    // Iberia Components (5) and "UB k4" (25), in the order the search finds them.
+    const size_t table = run.out.find(" # \t Quant.\t Constraints to remove\n");
+    ASSERT_NE(table, std::string::npos);
+    std::istringstream rows(run.out.substr(table));
+    std::string line;
+    std::getline(rows, line);
+    std::vector<std::string> removed;
+    while (std::getline(rows, line) && !line.empty()) {
+      EXPECT_EQ(line.substr(line.find('\t'), 3), "\t1\t") << line;
+      removed.push_back(line.substr(line.rfind('\t') + 1));
+    }
+    std::sort(removed.begin(), removed.end());
+    EXPECT_EQ(removed, (std::vector<std::string>{"16", "25", "5"}));
+    EXPECT_NE(run.err.find("information: There are no more alternatives"), std::string::npos);
   }
-  std::sort(removed.begin(), removed.end());
-  EXPECT_EQ(removed, (std::vector<std::string>{"16", "25", "5"}));
-  EXPECT_NE(run.err.find("information: There are no more alternatives"), std::string::npos);
 }
 
 // Files named as the engine's working files, in the folder the user runs the program

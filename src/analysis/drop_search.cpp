@@ -136,12 +136,12 @@ DropSearch::Outcome DropSearch::Master(std::vector<int>& choice, bool& known) {
     for (const int i : rows) set.push_back(element[i]);
     return set;
   };
-  // A 0-1 program: minimise the rows dropped; with a choice to beat, one row more asks
-  // for fewer than it drops.
+  // A 0-1 program: minimise the rows dropped. (A row asking for fewer than the choice to
+  // beat, over every column, stalls the simplex on the program's degenerate vertices; the
+  // optimum is compared with that choice instead.)
   DenseProgram& master = master_->Program();
   const int n = static_cast<int>(row_of.size());
-  master = DenseProgram::Empty(
-      n, static_cast<int>(conflicts_.size() + excluded_.size()) + (best ? 1 : 0));
+  master = DenseProgram::Empty(n, static_cast<int>(conflicts_.size() + excluded_.size()));
   for (int j = 1; j <= n; ++j) {
     master.type[j] = 'B';
     master.upper[j] = 1;
@@ -156,24 +156,20 @@ DropSearch::Outcome DropSearch::Master(std::vector<int>& choice, bool& known) {
       master.b[row] = sets == &conflicts_ ? 1 : static_cast<double>(set.size()) - 1;
     }
   }
-  if (best) {
-    ++row;
-    for (int j = 1; j <= n; ++j) master.A(row, j) = 1;
-    master.sense[row] = '<';
-    master.b[row] = static_cast<double>(best->size()) - 1;
-  }
   switch (master_->Solve()) {
     case SolveStatus::kOptimal:
       for (int j = 1; j <= n; ++j) {
         if (master_->Values()[j] > 0.5) choice.push_back(row_of[j - 1]);
       }
+      // Nothing smaller than the choice to beat: that one is the answer.
+      if (best && choice.size() >= best->size()) {
+        choice = *best;
+        known = true;
+      }
       return Outcome::kFound;
     case SolveStatus::kInfeasible:
-      // Nothing smaller than the choice to beat, or nothing at all.
-      if (!best) return Outcome::kNoMore;
-      choice = *best;
-      known = true;
-      return Outcome::kFound;
+      // Every set meeting the conflicts contains an excluded one.
+      return Outcome::kNoMore;
     default:
       return Stopped(master_->LastStop());
   }

@@ -271,13 +271,13 @@ bool DropSearch::Droppable(const std::vector<char>& dropped, int row) const {
 
 // Makes the conflict minimal: a row goes when the rows left without it are still
 // inconsistent on their own (rows alone, the others not even relaxed: a conflict
-// without them holds with them). A conflict whose rows hold on their own (its proof
-// needs the relaxed rows too) stays as it is.
+// without them fails with them too). A conflict not proven inconsistent on its own (its
+// proof needs the relaxed rows too) stays as it is.
 void DropSearch::Reduce(std::vector<int>& conflict) {
   std::vector<int> rows = conflict;
-  if (RowsConsistent(rows, -1)) return;
+  if (!RowsInconsistent(rows, -1)) return;
   for (size_t t = 0; t < rows.size();) {
-    if (rows.size() > 1 && !RowsConsistent(rows, static_cast<int>(t))) {
+    if (rows.size() > 1 && RowsInconsistent(rows, static_cast<int>(t))) {
       rows.erase(rows.begin() + static_cast<long>(t));
     } else {
       ++t;
@@ -286,8 +286,9 @@ void DropSearch::Reduce(std::vector<int>& conflict) {
   conflict = std::move(rows);
 }
 
-// Whether the rows `rows` (but the one at `skip`, when not -1) hold together.
-bool DropSearch::RowsConsistent(const std::vector<int>& rows, int skip) {
+// Whether the rows `rows` (but the one at `skip`, when not -1) are proven not to hold
+// together; a solve that stops proves nothing, and the row stays in the conflict.
+bool DropSearch::RowsInconsistent(const std::vector<int>& rows, int skip) {
   ++counters_.checks;
   DenseProgram& small = small_->Program();
   const int count = static_cast<int>(rows.size()) - (skip >= 0 ? 1 : 0);
@@ -303,7 +304,7 @@ bool DropSearch::RowsConsistent(const std::vector<int>& rows, int skip) {
   for (int j = 2; j <= p_; ++j) small.A(count + 1, j) = 1;
   small.b[count + 1] = 1;
   small.sense[count + 1] = '=';
-  return small_->Solve() == SolveStatus::kOptimal;
+  return small_->Solve() == SolveStatus::kInfeasible;
 }
 
 void DropSearch::Exclude(const std::vector<int>& dropped) { excluded_.push_back(dropped); }

@@ -61,7 +61,7 @@ class DropSearch {
   Outcome Shrink(std::vector<char>& dropped);
   bool Droppable(const std::vector<char>& dropped, int row) const;
   void Reduce(std::vector<int>& conflict);
-  bool RowsConsistent(const std::vector<int>& rows, int skip);
+  bool RowsInconsistent(const std::vector<int>& rows, int skip);
   Outcome Stopped(SolverStop stop);
 
   int p_ = 0;

@@ -12,6 +12,7 @@ namespace {
 
 // What a dropped row is relaxed by, as in the drop program.
 constexpr double kRelaxation = 999;
+constexpr double kNoCutoff = 1e21;
 
 }  // namespace
 
@@ -136,9 +137,9 @@ DropSearch::Outcome DropSearch::Master(std::vector<int>& choice, bool& known) {
     for (const int i : rows) set.push_back(element[i]);
     return set;
   };
-  // A 0-1 program: minimise the rows dropped. (A row asking for fewer than the choice to
-  // beat, over every column, stalls the simplex on the program's degenerate vertices; the
-  // optimum is compared with that choice instead.)
+  // A 0-1 program: minimise the rows dropped; with a choice to beat, the search prunes
+  // what cannot drop fewer. (A row asking for fewer, over every column, stalls the
+  // simplex on the program's degenerate vertices.)
   DenseProgram& master = master_->Program();
   const int n = static_cast<int>(row_of.size());
   master = DenseProgram::Empty(n, static_cast<int>(conflicts_.size() + excluded_.size()));
@@ -156,6 +157,7 @@ DropSearch::Outcome DropSearch::Master(std::vector<int>& choice, bool& known) {
       master.b[row] = sets == &conflicts_ ? 1 : static_cast<double>(set.size()) - 1;
     }
   }
+  master_->SetCutoff(best ? 0.5 - static_cast<double>(best->size()) : -kNoCutoff);
   switch (master_->Solve()) {
     case SolveStatus::kOptimal:
       for (int j = 1; j <= n; ++j) {
@@ -168,8 +170,12 @@ DropSearch::Outcome DropSearch::Master(std::vector<int>& choice, bool& known) {
       }
       return Outcome::kFound;
     case SolveStatus::kInfeasible:
-      // Every set meeting the conflicts contains an excluded one.
-      return Outcome::kNoMore;
+      // Nothing drops fewer than the choice to beat; without one, every set meeting the
+      // conflicts contains an excluded one.
+      if (!best) return Outcome::kNoMore;
+      choice = *best;
+      known = true;
+      return Outcome::kFound;
     default:
       return Stopped(master_->LastStop());
   }

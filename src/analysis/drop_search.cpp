@@ -80,7 +80,6 @@ DropSearch::Outcome DropSearch::Stopped(SolverStop stop) {
 }
 
 bool DropSearch::Consistent(const std::vector<char>& dropped, std::vector<double>* solution) {
-  ++counters_.checks;
   DenseProgram& check = check_->Program();
   for (int i = 1; i <= m_; ++i) check.upper[p_ + i] = dropped[i - 1] ? kRelaxation : 0;
   if (check_->Solve() != SolveStatus::kOptimal) return false;
@@ -102,14 +101,12 @@ bool DropSearch::Conflict(const std::vector<char>& dropped, std::vector<int>& co
   for (int i = 1; i <= m_; ++i) {
     if (pi[i] > 0 && !dropped[i - 1]) conflict.push_back(i);
   }
-  ++counters_.conflicts;
   return true;
 }
 
 // The smallest set of rows that meets every conflict and contains no excluded set; a
 // consistent set found on the way that contains none either is the one to beat.
 DropSearch::Outcome DropSearch::Master(std::vector<int>& choice, bool& known) {
-  ++counters_.masters;
   std::optional<std::vector<int>> best;
   for (const std::vector<int>& candidate : candidates_) {
     if ((!best || candidate.size() < best->size()) && Allowed(candidate)) best = candidate;
@@ -295,7 +292,6 @@ void DropSearch::Reduce(std::vector<int>& conflict) {
 // Whether the rows `rows` (but the one at `skip`, when not -1) are proven not to hold
 // together; a solve that stops proves nothing, and the row stays in the conflict.
 bool DropSearch::RowsInconsistent(const std::vector<int>& rows, int skip) {
-  ++counters_.checks;
   DenseProgram& small = small_->Program();
   const int count = static_cast<int>(rows.size()) - (skip >= 0 ? 1 : 0);
   small = DenseProgram::Empty(p_, count + 1);

@@ -43,15 +43,6 @@ class DropSearch {
   void Exclude(const std::vector<int>& dropped);
   SolverStop LastStop() const { return stop_; }
 
-  // What the search did so far: linear programs solved, conflicts found, and
-  // hitting-set problems solved.
-  struct Counters {
-    int checks = 0;
-    int conflicts = 0;
-    int masters = 0;  // hitting-set problems
-  };
-  const Counters& Count() const { return counters_; }
-
  private:
   bool Consistent(const std::vector<char>& dropped, std::vector<double>* solution);
   bool Conflict(const std::vector<char>& dropped, std::vector<int>& conflict);
@@ -77,7 +68,6 @@ class DropSearch {
   std::vector<std::vector<int>> excluded_;
   std::vector<std::vector<int>> candidates_;  // consistent choices met on the way
   SolverStop stop_ = SolverStop::kNone;
-  Counters counters_;
 };
 
 }  // namespace vido

@@ -164,11 +164,7 @@ void BSuggestClick(const Workspace& ws, UserPort& port, IAForm& form) {
         const SolverStop stop = form.drop_program ? SolverLastStop() : search.LastStop();
         // Stopped by the user: what was found stays, and nothing went wrong.
         if (stop == SolverStop::kCancelled || reported) return;
-        std::string text = "Error accessing LPSolver";
-        if (stop != SolverStop::kNone && stop != SolverStop::kRejected) {
-          text += std::string("\n") + SolverStopText(stop);
-        }
-        port.Error(text);
+        port.Error(SolveErrorText("Error accessing LPSolver", stop));
         return;
       }
       const int e = static_cast<int>(dropped.size());

@@ -54,7 +54,10 @@ const char* SolverStopText(SolverStop stop) {
 }
 
 std::string SolveErrorText(const std::string& message) {
-  const SolverStop stop = SolverLastStop();
+  return SolveErrorText(message, SolverLastStop());
+}
+
+std::string SolveErrorText(const std::string& message, SolverStop stop) {
   if (stop == SolverStop::kNone || stop == SolverStop::kRejected) return message;
   return message + "\n" + SolverStopText(stop);
 }

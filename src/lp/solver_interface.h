@@ -45,6 +45,8 @@ const char* SolverStopText(SolverStop stop);
 
 // `message`, then on a line of its own why the last solve stopped, when it says more.
 std::string SolveErrorText(const std::string& message);
+// The same for a solve of another session that stopped for `stop`.
+std::string SolveErrorText(const std::string& message, SolverStop stop);
 
 // Limits on every later solve: simplex iterations and seconds. A value of 0 or less
 // restores the default (iterations from the program's size; 60 s for a linear program,

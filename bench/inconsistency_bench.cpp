@@ -20,7 +20,7 @@
 #include "support/user_port.h"
 
 #if __has_include(<glpk.h>)
-#include <glpk.h>
+#include "glpk_drop_program.h"
 #define VIDO_BENCH_GLPK 1
 #endif
 
@@ -105,54 +105,6 @@ BENCHMARK(BM_SuggestOurs)->DenseRange(0, 2)->Iterations(1)->Unit(benchmark::kMil
 BENCHMARK(BM_SuggestDropProgram)->DenseRange(0, 2)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 #ifdef VIDO_BENCH_GLPK
-// The drop program as the analysis builds it, solved by GLPK: the set it drops, empty when
-// it found none (then `timed_out` tells whether time ran out).
-std::vector<int> SolveWithGlpk(const DropProgram& drop, bool& timed_out) {
-  glp_term_out(GLP_OFF);
-  glp_prob* lp = glp_create_prob();
-  glp_set_obj_dir(lp, GLP_MAX);
-  glp_add_rows(lp, drop.Rows());
-  glp_add_cols(lp, drop.Columns());
-  std::vector<int> ia(1), ja(1);
-  std::vector<double> ar(1);
-  for (int l = 0; l < drop.Rows(); ++l) {
-    const char sense = l < drop.m ? '>' : l == drop.m ? '=' : '<';
-    const int kind = sense == '<' ? GLP_UP : sense == '>' ? GLP_LO : GLP_FX;
-    glp_set_row_bnds(lp, l + 1, kind, drop.b[l], drop.b[l]);
-    for (int j = 0; j < drop.Columns(); ++j) {
-      if (drop.a[l][j] == 0) continue;
-      ia.push_back(l + 1);
-      ja.push_back(j + 1);
-      ar.push_back(drop.a[l][j]);
-    }
-  }
-  for (int j = 1; j <= drop.Columns(); ++j) {
-    if (j > drop.p) {
-      glp_set_col_kind(lp, j, GLP_BV);
-      glp_set_obj_coef(lp, j, -1);
-    } else {
-      glp_set_col_bnds(lp, j, GLP_LO, 0, 0);
-    }
-  }
-  glp_load_matrix(lp, static_cast<int>(ia.size()) - 1, ia.data(), ja.data(), ar.data());
-  glp_iocp parm;
-  glp_init_iocp(&parm);
-  parm.presolve = GLP_ON;
-  // A "zero" drop variable of 1e-8 would relax its row by 1e-5, the margin itself.
-  parm.tol_int = 1e-10;
-  parm.tm_lim = kSolveSeconds * 1000;
-  std::vector<int> set;
-  const int code = glp_intopt(lp, &parm);
-  timed_out = code == GLP_ETMLIM;
-  if (code == 0 && glp_mip_status(lp) == GLP_OPT) {
-    for (int i = 1; i <= drop.m; ++i) {
-      if (glp_mip_col_val(lp, drop.p + i) > 0.5) set.push_back(i);
-    }
-  }
-  glp_delete_prob(lp);
-  return set;
-}
-
 void BM_SuggestGlpk(benchmark::State& state) {
   SilentUserPort port;
   const Workspace ws = Problem(kSizes[state.range(0)], port);
@@ -162,7 +114,8 @@ void BM_SuggestGlpk(benchmark::State& state) {
     DropProgram drop = ReadDropProgram(ws);
     const auto start = Clock::now();
     while (static_cast<int>(run.sizes.size()) < kSuggestions) {
-      const std::vector<int> set = SolveWithGlpk(drop, run.timed_out);
+      // A "zero" drop variable of 1e-8 would relax its row by 1e-5, the margin itself.
+      const std::vector<int> set = GlpkDropSet(drop, 1e-10, kSolveSeconds, run.timed_out);
       if (set.empty()) break;
       run.seconds.push_back(std::chrono::duration<double>(Clock::now() - start).count());
       run.sizes.push_back(static_cast<int>(set.size()));

@@ -11,11 +11,12 @@
 #include <string>
 #include <vector>
 
+#include "analysis/inconsistency_analysis.h"
 #include "lp/solver_interface.h"
 #include "support/parameter_table.h"
 
 #if __has_include(<glpk.h>)
-#include <glpk.h>
+#include "glpk_drop_program.h"
 #define VIDO_BENCH_GLPK 1
 #endif
 
@@ -27,14 +28,14 @@ constexpr int kSuggestions = 5;
 constexpr int kPlanted = 2;
 constexpr int kSolveSeconds = 120;
 
-struct Table {
+struct RowTable {
   std::vector<std::vector<double>> a;  // rows over (lambda, k_1..k_n)
   std::vector<double> b;
 };
 
 // Rows that hold at one parameter vector with a margin, the first kPlanted turned
 // against it, then mixed among the others.
-Table MakeTable(int rows, uint64_t seed) {
+RowTable MakeTable(int rows, uint64_t seed) {
   std::mt19937_64 rng(seed);
   std::uniform_real_distribution<double> u(0.0, 1.0);
   std::vector<double> point(kCriteria + 1);
@@ -42,7 +43,7 @@ Table MakeTable(int rows, uint64_t seed) {
   double sum = 0;
   for (int j = 1; j <= kCriteria; ++j) sum += (point[j] = 0.2 + u(rng));
   for (int j = 1; j <= kCriteria; ++j) point[j] /= sum;
-  Table t;
+  RowTable t;
   for (int r = 0; r < rows; ++r) {
     std::vector<double> row(kCriteria + 1, 0.0);
     row[0] = r % 2 == 0 ? -1 : 1;
@@ -64,130 +65,77 @@ Table MakeTable(int rows, uint64_t seed) {
   return t;
 }
 
-// One row of the drop program: coefficients over x then y, sense and right-hand side.
-struct Row {
-  std::vector<double> a;
-  char sense;
-  double b;
-};
-
-std::vector<Row> DropRows(const Table& t, const std::vector<std::vector<int>>& cuts) {
-  const int m = static_cast<int>(t.b.size());
-  const int columns = kCriteria + 1 + m;
-  std::vector<Row> rows;
-  for (int i = 0; i < m; ++i) {
-    Row row{std::vector<double>(columns, 0.0), '>', t.b[i] + 0.00001};
-    for (int j = 0; j <= kCriteria; ++j) row.a[j] = t.a[i][j];
-    row.a[kCriteria + 1 + i] = 999;
-    if (row.b < 0) {
-      for (double& v : row.a) v = -v;
-      row.sense = '<';
-      row.b = -row.b;
-    }
-    rows.push_back(row);
+// The drop program of the table as the analysis builds it: the margin 0.00001 and a
+// drop variable relaxing by 999 on every row, the normalisation of the weights.
+DropProgram Drop(const RowTable& t) {
+  DropProgram drop;
+  drop.p = kCriteria + 1;
+  drop.m = static_cast<int>(t.b.size());
+  for (int i = 0; i < drop.m; ++i) {
+    std::vector<double> row(static_cast<size_t>(drop.Columns()), 0.0);
+    for (int j = 0; j < drop.p; ++j) row[j] = t.a[i][j];
+    row[drop.p + i] = 999;
+    drop.a.push_back(std::move(row));
+    drop.b.push_back(t.b[i] + 0.00001);
   }
-  Row norm{std::vector<double>(columns, 0.0), '=', 1};
-  for (int j = 1; j <= kCriteria; ++j) norm.a[j] = 1;
-  rows.push_back(norm);
-  for (const std::vector<int>& cut : cuts) {
-    Row row{std::vector<double>(columns, 0.0), '<', static_cast<double>(cut.size()) - 1};
-    for (int i : cut) row.a[kCriteria + i] = 1;
-    rows.push_back(row);
-  }
-  return rows;
+  std::vector<double> norm(static_cast<size_t>(drop.Columns()), 0.0);
+  for (int j = 1; j < drop.p; ++j) norm[j] = 1;
+  drop.a.push_back(std::move(norm));
+  drop.b.push_back(1);
+  return drop;
 }
 
 // Solves and returns the drop set (row numbers from 1), empty when none or no solution;
 // `timed_out` is set when the solve ran out of time.
-using Solver = std::vector<int> (*)(const std::vector<Row>&, int m, bool& timed_out);
+using Solver = std::vector<int> (*)(const DropProgram&, bool& timed_out);
 
-std::vector<int> SolveOurs(const std::vector<Row>& rows, int m, bool& timed_out) {
+// Through the solver interface, which takes only non-negative right-hand sides: a row
+// whose b is negative goes in negated.
+std::vector<int> SolveOurs(const DropProgram& drop, bool& timed_out) {
   ScopedParameterOverride limit("MAXTIME", std::to_string(kSolveSeconds));
-  const int columns = kCriteria + 1 + m;
-  SolverInit(columns, static_cast<int>(rows.size()));
-  for (int j = kCriteria + 2; j <= columns; ++j) {
+  SolverInit(drop.Columns(), drop.Rows());
+  for (int j = drop.p + 1; j <= drop.Columns(); ++j) {
     SolverSetColumnType(j, 'B');
     SolverSetObjective(j, -1);
   }
-  for (size_t i = 0; i < rows.size(); ++i) {
-    const int r = static_cast<int>(i) + 1;
-    for (int j = 0; j < columns; ++j) {
-      if (rows[i].a[j] != 0) SolverSetCoefficient(r, j + 1, rows[i].a[j]);
+  for (int l = 0; l < drop.Rows(); ++l) {
+    const double sign = drop.b[l] < 0 ? -1 : 1;
+    for (int j = 0; j < drop.Columns(); ++j) {
+      if (drop.a[l][j] != 0) SolverSetCoefficient(l + 1, j + 1, sign * drop.a[l][j]);
     }
-    SolverSetRhs(r, rows[i].b);
-    SolverSetRowSense(r, rows[i].sense);
+    SolverSetRhs(l + 1, sign * drop.b[l]);
+    SolverSetRowSense(l + 1, drop.Sense(l));
   }
   std::vector<int> set;
   const int status = SolverSolve();
   timed_out = status == -1;
   if (status != 0) return set;
-  for (int i = 1; i <= m; ++i) {
-    if (SolverValue(kCriteria + 1 + i) == 1) set.push_back(i);
+  for (int i = 1; i <= drop.m; ++i) {
+    if (SolverValue(drop.p + i) == 1) set.push_back(i);
   }
   return set;
 }
 
 #ifdef VIDO_BENCH_GLPK
-std::vector<int> SolveGlpk(const std::vector<Row>& rows, int m, bool& timed_out) {
-  const int columns = kCriteria + 1 + m;
-  glp_term_out(GLP_OFF);
-  glp_prob* lp = glp_create_prob();
-  glp_set_obj_dir(lp, GLP_MAX);
-  glp_add_rows(lp, static_cast<int>(rows.size()));
-  glp_add_cols(lp, columns);
-  std::vector<int> ia(1), ja(1);
-  std::vector<double> ar(1);
-  for (size_t i = 0; i < rows.size(); ++i) {
-    const int r = static_cast<int>(i) + 1;
-    const int kind = rows[i].sense == '<' ? GLP_UP : rows[i].sense == '>' ? GLP_LO : GLP_FX;
-    glp_set_row_bnds(lp, r, kind, rows[i].b, rows[i].b);
-    for (int j = 0; j < columns; ++j) {
-      if (rows[i].a[j] == 0) continue;
-      ia.push_back(r);
-      ja.push_back(j + 1);
-      ar.push_back(rows[i].a[j]);
-    }
-  }
-  for (int j = 1; j <= columns; ++j) {
-    if (j > kCriteria + 1) {
-      glp_set_col_kind(lp, j, GLP_BV);
-      glp_set_obj_coef(lp, j, -1);
-    } else {
-      glp_set_col_bnds(lp, j, GLP_LO, 0, 0);
-    }
-  }
-  glp_load_matrix(lp, static_cast<int>(ia.size()) - 1, ia.data(), ja.data(), ar.data());
-  glp_iocp parm;
-  glp_init_iocp(&parm);
-  parm.presolve = GLP_ON;
-  parm.tol_int = 1e-9;
-  parm.tm_lim = kSolveSeconds * 1000;
-  std::vector<int> set;
-  const int code = glp_intopt(lp, &parm);
-  timed_out = code == GLP_ETMLIM;
-  if (code == 0 && glp_mip_status(lp) == GLP_OPT) {
-    for (int i = 1; i <= m; ++i) {
-      if (glp_mip_col_val(lp, kCriteria + 1 + i) > 0.5) set.push_back(i);
-    }
-  }
-  glp_delete_prob(lp);
-  return set;
+std::vector<int> SolveGlpk(const DropProgram& drop, bool& timed_out) {
+  return GlpkDropSet(drop, 1e-9, kSolveSeconds, timed_out);
 }
 #endif
 
 void RunSuggestions(benchmark::State& state, Solver solve) {
   const int m = static_cast<int>(state.range(0));
-  const Table table = MakeTable(m, 2024);
+  const RowTable table = MakeTable(m, 2024);
   int suggestions = 0;
   bool timed_out = false;
   for (auto _ : state) {
-    std::vector<std::vector<int>> cuts;
+    DropProgram drop = Drop(table);
+    suggestions = 0;
     for (int s = 0; s < kSuggestions && !timed_out; ++s) {
-      const std::vector<int> set = solve(DropRows(table, cuts), m, timed_out);
+      const std::vector<int> set = solve(drop, timed_out);
       if (set.empty()) break;
-      cuts.push_back(set);
+      drop.AddCut(set);
+      ++suggestions;
     }
-    suggestions = static_cast<int>(cuts.size());
   }
   state.counters["suggestions"] = suggestions;
   state.counters["timed_out"] = timed_out ? 1 : 0;

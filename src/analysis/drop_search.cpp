@@ -47,7 +47,7 @@ DropSearch::DropSearch(const DropProgram& drop, UserPort* port, bool cold)
   DenseProgram& check = check_->Program();
   check = DenseProgram::Empty(p_ + m_, m_ + 1);
   for (int i = 1; i <= m_; ++i) {
-    for (int j = 1; j <= p_; ++j) check.A(i, j) = drop.a[i - 1][j - 1];
+    for (int j = 1; j <= p_; ++j) check.A(i, j) = a_[i - 1][j - 1];
     check.A(i, p_ + i) = 1;
     check.b[i] = b_[i - 1];
     check.sense[i] = '>';
@@ -60,7 +60,7 @@ DropSearch::DropSearch(const DropProgram& drop, UserPort* port, bool cold)
   DenseProgram& farkas = farkas_->Program();
   farkas = DenseProgram::Empty(m_ + 2, p_ + 1);
   for (int j = 1; j <= p_; ++j) {
-    for (int i = 1; i <= m_; ++i) farkas.A(j, i) = drop.a[i - 1][j - 1];
+    for (int i = 1; i <= m_; ++i) farkas.A(j, i) = a_[i - 1][j - 1];
     if (j > 1) {
       farkas.A(j, m_ + 1) = 1;
       farkas.A(j, m_ + 2) = -1;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 #include "analysis/drop_search.h"
 #include "analysis/robust_assignments.h"
@@ -124,15 +125,17 @@ void BSuggestClick(const Workspace& ws, UserPort& port, IAForm& form) {
     form.NoDropSolutionFound = false;
     form.kept_solution.clear();
     form.suggested_sets.clear();
-    DropSearch search(drop, &port, SolverColdStart());
+    // The search holds programs of the table's size: made only when it runs.
+    std::unique_ptr<DropSearch> search;
+    if (!form.drop_program) search = std::make_unique<DropSearch>(drop, &port, SolverColdStart());
     bool reported = false;  // the failure has had its message
     // The next smallest set (empty: no row needs to go) and the solution that goes with
     // it, from the 0-1 program itself or from the search; the set found is excluded from
     // the later ones.
     auto next = [&](std::vector<int>& dropped, std::vector<double>& solution) {
       if (!form.drop_program) {
-        const DropSearch::Outcome outcome = search.Next(dropped, solution);
-        if (outcome == DropSearch::Outcome::kFound && !dropped.empty()) search.Exclude(dropped);
+        const DropSearch::Outcome outcome = search->Next(dropped, solution);
+        if (outcome == DropSearch::Outcome::kFound && !dropped.empty()) search->Exclude(dropped);
         return outcome;
       }
       if (!LoadDropProgram(drop, port)) {
@@ -161,7 +164,7 @@ void BSuggestClick(const Workspace& ws, UserPort& port, IAForm& form) {
         return;
       }
       if (outcome == DropSearch::Outcome::kStopped) {
-        const SolverStop stop = form.drop_program ? SolverLastStop() : search.LastStop();
+        const SolverStop stop = search ? search->LastStop() : SolverLastStop();
         // Stopped by the user: what was found stays, and nothing went wrong.
         if (stop == SolverStop::kCancelled || reported) return;
         port.Error(SolveErrorText("Error accessing LPSolver", stop));

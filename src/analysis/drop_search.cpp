@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "analysis/hitting_set.h"
 #include "lp/solver_session.h"
 #include "support/user_port.h"
 
@@ -12,7 +13,6 @@ namespace {
 
 // What a dropped row is relaxed by, as in the drop program.
 constexpr double kRelaxation = 999;
-constexpr double kNoCutoff = 1e21;
 
 }  // namespace
 
@@ -35,9 +35,8 @@ DropSearch::DropSearch(const DropProgram& drop, UserPort* port, bool cold)
       port_(port),
       check_(std::make_unique<SolverSession>()),
       farkas_(std::make_unique<SolverSession>()),
-      master_(std::make_unique<SolverSession>()),
       small_(std::make_unique<SolverSession>()) {
-  for (SolverSession* session : {check_.get(), farkas_.get(), master_.get(), small_.get()}) {
+  for (SolverSession* session : {check_.get(), farkas_.get(), small_.get()}) {
     session->SetPort(port);
     session->SetCold(cold);
   }
@@ -111,71 +110,25 @@ DropSearch::Outcome DropSearch::Master(std::vector<int>& choice, bool& known) {
   for (const std::vector<int>& candidate : candidates_) {
     if ((!best || candidate.size() < best->size()) && Allowed(candidate)) best = candidate;
   }
-  // Elements of the hitting set problem: the rows that occur anywhere, in order.
-  std::vector<int> element(m_ + 1, -1);
-  std::vector<int> row_of;
-  for (const auto* sets : {&conflicts_, &excluded_, &candidates_}) {
-    for (const std::vector<int>& set : *sets) {
-      for (const int i : set) element[i] = 0;
-    }
-  }
-  for (int i = 1; i <= m_; ++i) {
-    if (element[i] == 0) {
-      element[i] = static_cast<int>(row_of.size());
-      row_of.push_back(i);
-    }
-  }
   choice.clear();
   known = false;
-  // No conflict yet: nothing needs to go.
-  if (row_of.empty()) return Outcome::kFound;
-  auto map = [&](const std::vector<int>& rows) {
-    std::vector<int> set;
-    for (const int i : rows) set.push_back(element[i]);
-    return set;
-  };
-  // A 0-1 program: minimise the rows dropped; with a choice to beat, the search prunes
-  // what cannot drop fewer. (A row asking for fewer, over every column, stalls the
-  // simplex on the program's degenerate vertices.)
-  DenseProgram& master = master_->Program();
-  const int n = static_cast<int>(row_of.size());
-  master = DenseProgram::Empty(n, static_cast<int>(conflicts_.size() + excluded_.size()));
-  for (int j = 1; j <= n; ++j) {
-    master.type[j] = 'B';
-    master.upper[j] = 1;
-    master.c[j] = -1;
+  // Elements of the hitting set problem: the row numbers.
+  HittingSet master(m_ + 1, conflicts_, excluded_);
+  const int limit = best ? static_cast<int>(best->size()) : m_ + 1;
+  std::vector<int> set;
+  const HittingSet::Result result =
+      master.Solve(limit, set, [this] { return port_ != nullptr && port_->PumpEvents(); });
+  if (result == HittingSet::Result::kStopped) return Stopped(SolverStop::kCancelled);
+  if (result == HittingSet::Result::kFound) {
+    choice = std::move(set);
+    return Outcome::kFound;
   }
-  int row = 0;
-  for (const auto* sets : {&conflicts_, &excluded_}) {
-    for (const std::vector<int>& set : *sets) {
-      ++row;
-      for (const int e : map(set)) master.A(row, e + 1) = 1;
-      master.sense[row] = sets == &conflicts_ ? '>' : '<';
-      master.b[row] = sets == &conflicts_ ? 1 : static_cast<double>(set.size()) - 1;
-    }
-  }
-  master_->SetCutoff(best ? 0.5 - static_cast<double>(best->size()) : -kNoCutoff);
-  switch (master_->Solve()) {
-    case SolveStatus::kOptimal:
-      for (int j = 1; j <= n; ++j) {
-        if (master_->Values()[j] > 0.5) choice.push_back(row_of[j - 1]);
-      }
-      // Nothing smaller than the choice to beat: that one is the answer.
-      if (best && choice.size() >= best->size()) {
-        choice = *best;
-        known = true;
-      }
-      return Outcome::kFound;
-    case SolveStatus::kInfeasible:
-      // Nothing drops fewer than the choice to beat; without one, every set meeting the
-      // conflicts contains an excluded one.
-      if (!best) return Outcome::kNoMore;
-      choice = *best;
-      known = true;
-      return Outcome::kFound;
-    default:
-      return Stopped(master_->LastStop());
-  }
+  // Nothing drops fewer than the choice to beat; without one, every set meeting the
+  // conflicts contains an excluded one.
+  if (!best) return Outcome::kNoMore;
+  choice = *best;
+  known = true;
+  return Outcome::kFound;
 }
 
 // No excluded set is part of `rows` (sorted).

@@ -60,7 +60,6 @@ class DropSearch {
   UserPort* port_ = nullptr;
   std::unique_ptr<SolverSession> check_;
   std::unique_ptr<SolverSession> farkas_;
-  std::unique_ptr<SolverSession> master_;
   std::unique_ptr<SolverSession> small_;
   std::vector<std::vector<double>> a_;  // rows over (lambda, k)
   std::vector<double> b_;               // right-hand sides with the margin

@@ -136,7 +136,8 @@ TEST(CliInconsistency, TheEngineNeverTouchesTheUsersFolder) {
   if (!testing::IntegerSearchAvailable()) GTEST_SKIP() << "no integer search in this build";
   namespace fs = std::filesystem;
   const std::string problem = fs::absolute(Example("suppliers-inconsistent.tri")).string();
-  const CliRun clean = RunVido({"inconsistency", problem, "--max", "3"});
+  // The 0-1 program, so that the integer search and its files are in play.
+  const CliRun clean = RunVido({"inconsistency", problem, "--max", "3", "--drop-program"});
   ASSERT_EQ(clean.status, 0) << clean.err;
 
   const fs::path start = fs::current_path();
@@ -150,8 +151,8 @@ TEST(CliInconsistency, TheEngineNeverTouchesTheUsersFolder) {
       {"LP.LOG", "my notes\n"}, {"CMP", "my report\n"}};
   for (const auto& [name, text] : files) std::ofstream(folder / name, std::ios::binary) << text;
   fs::current_path(folder);
-  const CliRun run =
-      RunVido({"inconsistency", problem, "--max", "3", "--solver-log", "engine.log"});
+  const CliRun run = RunVido(
+      {"inconsistency", problem, "--max", "3", "--drop-program", "--solver-log", "engine.log"});
   fs::current_path(start);
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out, clean.out);

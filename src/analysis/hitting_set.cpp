@@ -1,0 +1,236 @@
+#include "analysis/hitting_set.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace vido {
+
+namespace {
+
+// Sets that contain another one of the family say nothing more: out they go (so do
+// repeated ones).
+std::vector<std::vector<int>> Minimal(std::vector<std::vector<int>> sets) {
+  for (std::vector<int>& set : sets) {
+    std::sort(set.begin(), set.end());
+    set.erase(std::unique(set.begin(), set.end()), set.end());
+  }
+  std::stable_sort(
+      sets.begin(), sets.end(),
+      [](const std::vector<int>& a, const std::vector<int>& b) { return a.size() < b.size(); });
+  std::vector<std::vector<int>> kept;
+  std::vector<std::vector<int>> starting;  // kept sets by their first element
+  for (std::vector<int>& set : sets) {
+    bool covered = false;
+    for (size_t t = 0; t < set.size() && !covered; ++t) {
+      if (set[t] >= static_cast<int>(starting.size())) break;
+      for (const int k : starting[set[t]]) {
+        if (std::includes(set.begin(), set.end(), kept[k].begin(), kept[k].end())) {
+          covered = true;
+          break;
+        }
+      }
+    }
+    if (covered) continue;
+    if (!set.empty()) {
+      if (set[0] >= static_cast<int>(starting.size())) starting.resize(set[0] + 1);
+      starting[set[0]].push_back(static_cast<int>(kept.size()));
+    }
+    kept.push_back(std::move(set));
+  }
+  return kept;
+}
+
+// The first element of `set` still free.
+int FreeElement(const std::vector<int>& set, const std::vector<signed char>& state) {
+  for (const int e : set) {
+    if (state[e] == 0) return e;
+  }
+  return -1;
+}
+
+}  // namespace
+
+HittingSet::HittingSet(int elements, const std::vector<std::vector<int>>& conflicts,
+                       const std::vector<std::vector<int>>& excluded)
+    : n_(elements), state_(elements, 0), capacity_(elements), score_(elements) {
+  for (auto [family, sets] : {std::pair{&conflicts_, &conflicts}, {&excluded_, &excluded}}) {
+    family->sets = Minimal(*sets);
+    family->of.assign(n_, {});
+    for (size_t s = 0; s < family->sets.size(); ++s) {
+      for (const int e : family->sets[s]) family->of[e].push_back(static_cast<int>(s));
+      family->free.push_back(static_cast<int>(family->sets[s].size()));
+    }
+    family->decided.assign(family->sets.size(), 0);
+  }
+}
+
+// Takes `e` into the set; false when that leaves an excluded set whole. The counts are
+// brought up to date in any case, so that Undo restores them.
+bool HittingSet::Take(int e) {
+  state_[e] = 1;
+  trail_.push_back(e);
+  ++taken_;
+  for (const int c : conflicts_.of[e]) {
+    --conflicts_.free[c];
+    ++conflicts_.decided[c];
+  }
+  bool ok = true;
+  for (const int x : excluded_.of[e]) {
+    --excluded_.free[x];
+    if (excluded_.decided[x] > 0) continue;
+    if (excluded_.free[x] == 0) ok = false;
+    if (excluded_.free[x] == 1) queue_.push_back(-FreeElement(excluded_.sets[x], state_) - 1);
+  }
+  return ok;
+}
+
+// Leaves `e` out; false when that leaves a conflict unmet.
+bool HittingSet::Leave(int e) {
+  state_[e] = -1;
+  trail_.push_back(e);
+  bool ok = true;
+  for (const int c : conflicts_.of[e]) {
+    --conflicts_.free[c];
+    if (conflicts_.decided[c] > 0) continue;
+    if (conflicts_.free[c] == 0) ok = false;
+    if (conflicts_.free[c] == 1) queue_.push_back(FreeElement(conflicts_.sets[c], state_) + 1);
+  }
+  for (const int x : excluded_.of[e]) {
+    --excluded_.free[x];
+    ++excluded_.decided[x];
+  }
+  return ok;
+}
+
+bool HittingSet::Propagate() {
+  bool ok = true;
+  while (ok && !queue_.empty()) {
+    const int q = queue_.back();
+    queue_.pop_back();
+    const int e = q > 0 ? q - 1 : -q - 1;
+    const signed char want = q > 0 ? 1 : -1;
+    if (state_[e] != 0) {
+      ok = state_[e] == want;
+    } else {
+      ok = want > 0 ? Take(e) : Leave(e);
+    }
+  }
+  queue_.clear();
+  return ok;
+}
+
+void HittingSet::Undo(size_t mark) {
+  while (trail_.size() > mark) {
+    const int e = trail_.back();
+    trail_.pop_back();
+    const bool taken = state_[e] > 0;
+    state_[e] = 0;
+    for (const int c : conflicts_.of[e]) {
+      ++conflicts_.free[c];
+      if (taken) --conflicts_.decided[c];
+    }
+    for (const int x : excluded_.of[e]) {
+      ++excluded_.free[x];
+      if (!taken) --excluded_.decided[x];
+    }
+    if (taken) --taken_;
+  }
+}
+
+// A lower bound on the size of any set this node leads to: the elements taken, and a
+// fractional packing of the open conflicts (each gets as much as its free elements
+// still have room for, smallest conflicts first; no element carries more than 1 in
+// total, so every set meeting them all has at least the sum). `branch` is the free
+// element meeting the most open conflicts, the small ones counting most; -1 when every
+// conflict is met.
+int HittingSet::Bound(int& branch) {
+  for (std::vector<int>& bucket : by_size_) bucket.clear();
+  bool open = false;
+  for (size_t c = 0; c < conflicts_.sets.size(); ++c) {
+    if (conflicts_.decided[c] > 0) continue;
+    const int size = conflicts_.free[c];
+    if (size >= static_cast<int>(by_size_.size())) by_size_.resize(size + 1);
+    by_size_[size].push_back(static_cast<int>(c));
+    open = true;
+  }
+  branch = -1;
+  if (!open) return taken_;
+  std::fill(capacity_.begin(), capacity_.end(), 1.0);
+  std::fill(score_.begin(), score_.end(), 0.0);
+  double packed = 0;
+  for (size_t size = 1; size < by_size_.size(); ++size) {
+    for (const int c : by_size_[size]) {
+      double y = 1;
+      for (const int e : conflicts_.sets[c]) {
+        if (state_[e] == 0) y = std::min(y, capacity_[e]);
+      }
+      for (const int e : conflicts_.sets[c]) {
+        if (state_[e] != 0) continue;
+        capacity_[e] -= y;
+        score_[e] += 1.0 / static_cast<double>(size);
+      }
+      packed += y;
+    }
+  }
+  double top = -1;
+  for (int e = 0; e < n_; ++e) {
+    if (state_[e] == 0 && score_[e] > top) {
+      top = score_[e];
+      branch = e;
+    }
+  }
+  return taken_ + static_cast<int>(std::ceil(packed - 1e-9));
+}
+
+// Searches below the current node; false when stopped.
+bool HittingSet::Search() {
+  if ((nodes_++ & 1023) == 0 && stop_ && stop_()) {
+    stopped_ = true;
+    return false;
+  }
+  int branch = -1;
+  if (Bound(branch) >= best_) return true;
+  if (branch < 0) {
+    best_ = taken_;
+    best_state_ = state_;
+    return true;
+  }
+  for (const int q : {branch + 1, -branch - 1}) {
+    const size_t mark = trail_.size();
+    queue_.push_back(q);
+    const bool go_on = !Propagate() || Search();
+    Undo(mark);
+    if (!go_on) return false;
+  }
+  return true;
+}
+
+HittingSet::Result HittingSet::Solve(int limit, std::vector<int>& set,
+                                     const std::function<bool()>& stop) {
+  set.clear();
+  stop_ = stop;
+  stopped_ = false;
+  best_ = limit;
+  best_state_.clear();
+  Undo(0);
+  for (size_t c = 0; c < conflicts_.sets.size(); ++c) {
+    if (conflicts_.sets[c].empty()) return Result::kNone;
+    if (conflicts_.sets[c].size() == 1) queue_.push_back(conflicts_.sets[c][0] + 1);
+  }
+  for (size_t x = 0; x < excluded_.sets.size(); ++x) {
+    if (excluded_.sets[x].empty()) return Result::kNone;
+    if (excluded_.sets[x].size() == 1) queue_.push_back(-excluded_.sets[x][0] - 1);
+  }
+  if (Propagate() && !Search()) {
+    Undo(0);
+    return Result::kStopped;
+  }
+  Undo(0);
+  if (best_state_.empty()) return Result::kNone;
+  for (int e = 0; e < n_; ++e) {
+    if (best_state_[e] > 0) set.push_back(e);
+  }
+  return Result::kFound;
+}
+
+}  // namespace vido

@@ -1,0 +1,61 @@
+#ifndef VIDO_ANALYSIS_HITTING_SET_H_
+#define VIDO_ANALYSIS_HITTING_SET_H_
+
+#include <functional>
+#include <vector>
+
+namespace vido {
+
+// The smallest set of elements 0..n-1 that meets every set of one family (the
+// "conflicts") and contains no set of another (the "excluded") whole. A branch and
+// bound of its own: at every node the sets force what they can (a conflict with one
+// free element left takes it, an excluded set with one free element left keeps it
+// out), a packing of the open conflicts bounds what is left, and the search branches
+// on the element that meets the most of them.
+class HittingSet {
+ public:
+  enum class Result { kFound, kNone, kStopped };
+
+  HittingSet(int elements, const std::vector<std::vector<int>>& conflicts,
+             const std::vector<std::vector<int>>& excluded);
+
+  // The smallest such set with fewer than `limit` elements (increasing); kNone when
+  // there is none, kStopped when `stop` (asked now and then, may be empty) said so.
+  Result Solve(int limit, std::vector<int>& set, const std::function<bool()>& stop);
+
+ private:
+  struct Family {
+    std::vector<std::vector<int>> sets;
+    std::vector<std::vector<int>> of;  // the sets each element is in
+    std::vector<int> free;             // elements not yet decided, per set
+    std::vector<int> decided;          // conflicts: elements taken; excluded: left out
+  };
+
+  bool Take(int e);
+  bool Leave(int e);
+  bool Propagate();
+  void Undo(size_t mark);
+  int Bound(int& branch);
+  bool Search();
+
+  int n_ = 0;
+  Family conflicts_;
+  Family excluded_;
+  std::vector<signed char> state_;  // 0 free, 1 taken, -1 left out
+  std::vector<int> trail_;
+  std::vector<int> queue_;  // elements to take (e + 1) or leave (-e - 1)
+  int taken_ = 0;
+  int best_ = 0;
+  std::vector<signed char> best_state_;
+  long nodes_ = 0;
+  bool stopped_ = false;
+  std::function<bool()> stop_;
+  // Work space of the bound.
+  std::vector<double> capacity_;
+  std::vector<double> score_;
+  std::vector<std::vector<int>> by_size_;
+};
+
+}  // namespace vido
+
+#endif  // VIDO_ANALYSIS_HITTING_SET_H_

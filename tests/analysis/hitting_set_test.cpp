@@ -1,0 +1,99 @@
+#include "analysis/hitting_set.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <vector>
+
+namespace vido {
+namespace {
+
+using Sets = std::vector<std::vector<int>>;
+
+bool Meets(const std::vector<int>& chosen, const std::vector<int>& set) {
+  return std::any_of(set.begin(), set.end(), [&](int e) {
+    return std::find(chosen.begin(), chosen.end(), e) != chosen.end();
+  });
+}
+
+bool Contains(const std::vector<int>& chosen, const std::vector<int>& set) {
+  return std::all_of(set.begin(), set.end(), [&](int e) {
+    return std::find(chosen.begin(), chosen.end(), e) != chosen.end();
+  });
+}
+
+bool Valid(const std::vector<int>& chosen, const Sets& conflicts, const Sets& excluded) {
+  for (const auto& c : conflicts)
+    if (!Meets(chosen, c)) return false;
+  for (const auto& x : excluded)
+    if (Contains(chosen, x)) return false;
+  return true;
+}
+
+// The size of the smallest valid set, by trying every subset; -1 when there is none.
+int SmallestByEnumeration(int n, const Sets& conflicts, const Sets& excluded) {
+  int smallest = -1;
+  for (unsigned mask = 0; mask < (1u << n); ++mask) {
+    std::vector<int> chosen;
+    for (int e = 0; e < n; ++e)
+      if (mask & (1u << e)) chosen.push_back(e);
+    const int size = static_cast<int>(chosen.size());
+    if ((smallest < 0 || size < smallest) && Valid(chosen, conflicts, excluded)) smallest = size;
+  }
+  return smallest;
+}
+
+TEST(HittingSet, SmallestSetOnRandomFamiliesAgreesWithEnumeration) {
+  std::mt19937 random(20261209);
+  for (int trial = 0; trial < 400; ++trial) {
+    const int n = 3 + static_cast<int>(random() % 10);
+    auto draw = [&](int count, int largest) {
+      Sets sets;
+      for (int s = 0; s < count; ++s) {
+        std::vector<int> set;
+        const int size = 1 + static_cast<int>(random() % largest);
+        for (int t = 0; t < size; ++t) set.push_back(static_cast<int>(random() % n));
+        sets.push_back(set);  // repeats and unsorted on purpose
+      }
+      return sets;
+    };
+    const Sets conflicts = draw(static_cast<int>(random() % 12), 4);
+    const Sets excluded = draw(static_cast<int>(random() % 4), 4);
+    const int expected = SmallestByEnumeration(n, conflicts, excluded);
+    SCOPED_TRACE(testing::Message() << "trial " << trial);
+
+    HittingSet search(n, conflicts, excluded);
+    std::vector<int> found;
+    const HittingSet::Result result = search.Solve(n + 1, found, {});
+    if (expected < 0) {
+      EXPECT_EQ(result, HittingSet::Result::kNone);
+      continue;
+    }
+    ASSERT_EQ(result, HittingSet::Result::kFound);
+    EXPECT_EQ(static_cast<int>(found.size()), expected);
+    EXPECT_TRUE(Valid(found, conflicts, excluded));
+    EXPECT_TRUE(std::is_sorted(found.begin(), found.end()));
+    // Only sets smaller than the limit count; a second solve starts afresh.
+    EXPECT_EQ(search.Solve(expected, found, {}), HittingSet::Result::kNone);
+    EXPECT_EQ(search.Solve(expected + 1, found, {}), HittingSet::Result::kFound);
+    EXPECT_EQ(static_cast<int>(found.size()), expected);
+  }
+}
+
+TEST(HittingSet, AStopRequestEndsALongSearch) {
+  // Disjoint pairs plus their crossings: a search of many nodes.
+  const int n = 60;
+  Sets conflicts;
+  for (int e = 0; e + 1 < n; ++e) conflicts.push_back({e, e + 1});
+  for (int e = 0; e + 7 < n; e += 2) conflicts.push_back({e, e + 3, e + 7});
+  HittingSet search(n, conflicts, {});
+  std::vector<int> found;
+  EXPECT_EQ(search.Solve(n + 1, found, [] { return true; }), HittingSet::Result::kStopped);
+  EXPECT_TRUE(found.empty());
+  EXPECT_EQ(search.Solve(n + 1, found, [] { return false; }), HittingSet::Result::kFound);
+  EXPECT_TRUE(Valid(found, conflicts, {}));
+}
+
+}  // namespace
+}  // namespace vido

@@ -312,7 +312,6 @@ SolveStatus SolverSession::SolveFresh(bool keep) {
   }
   ApplyLimits(*engine, program_, max_iterations_, max_seconds_, parameter_iter, parameter_time);
   const bool continuous = program_.Continuous();
-  if (!continuous) engine->settings.lo_limit = std::max(engine->settings.lo_limit, cutoff_);
   if (continuous) {
     LpLinearSolve(*engine);
   } else {

@@ -78,11 +78,6 @@ class SolverSession {
   // program's size; 60 s for a linear program, 900 s for an integer one).
   void SetLimits(int64_t max_iterations, double max_seconds);
 
-  // An integer program's solutions must have an objective above `value`: the search
-  // prunes what cannot get there, and says infeasible when nothing does. -1e21 (the
-  // default) asks nothing.
-  void SetCutoff(double value) { cutoff_ = value; }
-
   SolveStatus Solve();
   SolverStop LastStop() const { return last_stop_; }
   // x of the last optimal solve (index from 1) and its objective sum c_j x_j.
@@ -107,7 +102,6 @@ class SolverSession {
   bool cold_ = false;
   int64_t max_iterations_ = 0;
   double max_seconds_ = 0;
-  double cutoff_ = -1e21;
 
   // The kept engine, the program it holds, its structural columns by index, and what
   // its settings were read from.

@@ -116,9 +116,11 @@ DropSearch::Outcome DropSearch::Master(std::vector<int>& choice, bool& known) {
   HittingSet master(m_ + 1, conflicts_, excluded_);
   const int limit = best ? static_cast<int>(best->size()) : m_ + 1;
   std::vector<int> set;
-  const HittingSet::Result result =
-      master.Solve(limit, set, [this] { return port_ != nullptr && port_->PumpEvents(); });
+  const HittingSet::Result result = master.Solve(
+      limit, smallest_, set, [this] { return port_ != nullptr && port_->PumpEvents(); });
   if (result == HittingSet::Result::kStopped) return Stopped(SolverStop::kCancelled);
+  // Conflicts and excluded sets only ever join: no later set is smaller.
+  smallest_ = result == HittingSet::Result::kFound ? static_cast<int>(set.size()) : limit;
   if (result == HittingSet::Result::kFound) {
     choice = std::move(set);
     return Outcome::kFound;

@@ -53,8 +53,23 @@ int FreeElement(const std::vector<int>& set, const std::vector<signed char>& sta
 HittingSet::HittingSet(int elements, const std::vector<std::vector<int>>& conflicts,
                        const std::vector<std::vector<int>>& excluded)
     : n_(elements), state_(elements, 0), capacity_(elements), score_(elements) {
-  for (auto [family, sets] : {std::pair{&conflicts_, &conflicts}, {&excluded_, &excluded}}) {
-    family->sets = Minimal(*sets);
+  conflicts_.sets = Minimal(conflicts);
+  excluded_.sets = Minimal(excluded);
+  // The packing takes the conflicts of one size in this order: those of elements in few
+  // others first, as they leave the most room for the rest.
+  std::vector<int> degree(n_, 0);
+  for (const std::vector<int>& set : conflicts_.sets) {
+    for (const int e : set) ++degree[e];
+  }
+  auto load = [&](const std::vector<int>& set) {
+    long sum = 0;
+    for (const int e : set) sum += degree[e];
+    return sum;
+  };
+  std::stable_sort(
+      conflicts_.sets.begin(), conflicts_.sets.end(),
+      [&](const std::vector<int>& a, const std::vector<int>& b) { return load(a) < load(b); });
+  for (Family* family : {&conflicts_, &excluded_}) {
     family->of.assign(n_, {});
     for (size_t s = 0; s < family->sets.size(); ++s) {
       for (const int e : family->sets[s]) family->of[e].push_back(static_cast<int>(s));
@@ -143,7 +158,7 @@ void HittingSet::Undo(size_t mark) {
 // total, so every set meeting them all has at least the sum). `branch` is the free
 // element meeting the most open conflicts, the small ones counting most; -1 when every
 // conflict is met.
-int HittingSet::Bound(int& branch) {
+int HittingSet::Bound(int& branch, bool& leave_first) {
   for (std::vector<int>& bucket : by_size_) bucket.clear();
   bool open = false;
   for (size_t c = 0; c < conflicts_.sets.size(); ++c) {
@@ -154,6 +169,7 @@ int HittingSet::Bound(int& branch) {
     open = true;
   }
   branch = -1;
+  leave_first = false;
   if (!open) return taken_;
   std::fill(capacity_.begin(), capacity_.end(), 1.0);
   std::fill(score_.begin(), score_.end(), 0.0);
@@ -179,23 +195,43 @@ int HittingSet::Bound(int& branch) {
       branch = e;
     }
   }
+  // An excluded set none of whose elements is left out yet: one of them will be, and
+  // the packing knows nothing of it. Deciding its elements first (the one left out
+  // shrinks all its conflicts) gives every subtree the bound it needs.
+  int fewest = 0;
+  for (size_t x = 0; x < excluded_.sets.size(); ++x) {
+    if (excluded_.decided[x] > 0 || (fewest > 0 && excluded_.free[x] >= fewest)) continue;
+    fewest = excluded_.free[x];
+    top = -1;
+    for (const int e : excluded_.sets[x]) {
+      if (state_[e] == 0 && score_[e] > top) {
+        top = score_[e];
+        branch = e;
+      }
+    }
+  }
+  leave_first = fewest > 0;
   return taken_ + static_cast<int>(std::ceil(packed - 1e-9));
 }
 
-// Searches below the current node; false when stopped.
+// Searches below the current node; false when stopped or when the set found is as small
+// as any can be.
 bool HittingSet::Search() {
   if ((nodes_++ & 1023) == 0 && stop_ && stop_()) {
     stopped_ = true;
     return false;
   }
   int branch = -1;
-  if (Bound(branch) >= best_) return true;
+  bool leave_first = false;
+  if (Bound(branch, leave_first) >= best_) return true;
   if (branch < 0) {
     best_ = taken_;
     best_state_ = state_;
-    return true;
+    return best_ > known_;
   }
-  for (const int q : {branch + 1, -branch - 1}) {
+  const int take = branch + 1;
+  const int leave = -branch - 1;
+  for (const int q : {leave_first ? leave : take, leave_first ? take : leave}) {
     const size_t mark = trail_.size();
     queue_.push_back(q);
     const bool go_on = !Propagate() || Search();
@@ -205,9 +241,10 @@ bool HittingSet::Search() {
   return true;
 }
 
-HittingSet::Result HittingSet::Solve(int limit, std::vector<int>& set,
+HittingSet::Result HittingSet::Solve(int limit, int known, std::vector<int>& set,
                                      const std::function<bool()>& stop) {
   set.clear();
+  known_ = known;
   stop_ = stop;
   stopped_ = false;
   best_ = limit;
@@ -221,7 +258,7 @@ HittingSet::Result HittingSet::Solve(int limit, std::vector<int>& set,
     if (excluded_.sets[x].empty()) return Result::kNone;
     if (excluded_.sets[x].size() == 1) queue_.push_back(-excluded_.sets[x][0] - 1);
   }
-  if (Propagate() && !Search()) {
+  if (Propagate() && !Search() && stopped_) {
     Undo(0);
     return Result::kStopped;
   }

@@ -21,7 +21,9 @@ class HittingSet {
 
   // The smallest such set with fewer than `limit` elements (increasing); kNone when
   // there is none, kStopped when `stop` (asked now and then, may be empty) said so.
-  Result Solve(int limit, std::vector<int>& set, const std::function<bool()>& stop);
+  // `known` is a size no such set is smaller than (the search ends at the first set of
+  // that size).
+  Result Solve(int limit, int known, std::vector<int>& set, const std::function<bool()>& stop);
 
  private:
   struct Family {
@@ -35,7 +37,7 @@ class HittingSet {
   bool Leave(int e);
   bool Propagate();
   void Undo(size_t mark);
-  int Bound(int& branch);
+  int Bound(int& branch, bool& leave_first);
   bool Search();
 
   int n_ = 0;
@@ -46,6 +48,7 @@ class HittingSet {
   std::vector<int> queue_;  // elements to take (e + 1) or leave (-e - 1)
   int taken_ = 0;
   int best_ = 0;
+  int known_ = 0;
   std::vector<signed char> best_state_;
   long nodes_ = 0;
   bool stopped_ = false;

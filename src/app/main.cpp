@@ -3,8 +3,10 @@
 #include "app/main_window.h"
 #include "app/qt_user_port.h"
 #include "model/help_access.h"
+#include "support/heap_reuse.h"
 
 int main(int argc, char* argv[]) {
+  vido::RetainFreedMemory();
   QApplication app(argc, argv);
   // Where the window's size, place and splitter are kept between sessions.
   QCoreApplication::setOrganizationName("VIDO");

@@ -156,9 +156,9 @@ void HittingSet::Undo(size_t mark) {
 // fractional packing of the open conflicts (each gets as much as its free elements
 // still have room for, smallest conflicts first; no element carries more than 1 in
 // total, so every set meeting them all has at least the sum). `branch` is the free
-// element meeting the most open conflicts, the small ones counting most; -1 when every
+// element meeting the most open conflicts, each weighing 1 / size^3; -1 when every
 // conflict is met.
-int HittingSet::Bound(int& branch, bool& leave_first) {
+int HittingSet::Bound(int& branch) {
   for (std::vector<int>& bucket : by_size_) bucket.clear();
   bool open = false;
   for (size_t c = 0; c < conflicts_.sets.size(); ++c) {
@@ -169,7 +169,6 @@ int HittingSet::Bound(int& branch, bool& leave_first) {
     open = true;
   }
   branch = -1;
-  leave_first = false;
   if (!open) return taken_;
   std::fill(capacity_.begin(), capacity_.end(), 1.0);
   std::fill(score_.begin(), score_.end(), 0.0);
@@ -183,7 +182,7 @@ int HittingSet::Bound(int& branch, bool& leave_first) {
       for (const int e : conflicts_.sets[c]) {
         if (state_[e] != 0) continue;
         capacity_[e] -= y;
-        score_[e] += 1.0 / static_cast<double>(size);
+        score_[e] += 1.0 / static_cast<double>(size * size * size);
       }
       packed += y;
     }
@@ -210,7 +209,6 @@ int HittingSet::Bound(int& branch, bool& leave_first) {
       }
     }
   }
-  leave_first = fewest > 0;
   return taken_ + static_cast<int>(std::ceil(packed - 1e-9));
 }
 
@@ -222,16 +220,14 @@ bool HittingSet::Search() {
     return false;
   }
   int branch = -1;
-  bool leave_first = false;
-  if (Bound(branch, leave_first) >= best_) return true;
+  if (Bound(branch) >= best_) return true;
   if (branch < 0) {
     best_ = taken_;
     best_state_ = state_;
     return best_ > known_;
   }
-  const int take = branch + 1;
-  const int leave = -branch - 1;
-  for (const int q : {leave_first ? leave : take, leave_first ? take : leave}) {
+  // Leaving the element out first: its conflicts shrink, and the bound with them.
+  for (const int q : {-branch - 1, branch + 1}) {
     const size_t mark = trail_.size();
     queue_.push_back(q);
     const bool go_on = !Propagate() || Search();

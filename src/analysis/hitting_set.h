@@ -37,7 +37,7 @@ class HittingSet {
   bool Leave(int e);
   bool Propagate();
   void Undo(size_t mark);
-  int Bound(int& branch, bool& leave_first);
+  int Bound(int& branch);
   bool Search();
 
   int n_ = 0;

@@ -117,12 +117,13 @@ DropSearch::Outcome DropSearch::Master(std::vector<int>& choice, bool& known) {
   const int limit = best ? static_cast<int>(best->size()) : m_ + 1;
   std::vector<int> set;
   const HittingSet::Result result = master.Solve(
-      limit, smallest_, set, [this] { return port_ != nullptr && port_->PumpEvents(); });
+      limit, smallest_, hint_, set, [this] { return port_ != nullptr && port_->PumpEvents(); });
   if (result == HittingSet::Result::kStopped) return Stopped(SolverStop::kCancelled);
   // Conflicts and excluded sets only ever join: no later set is smaller.
   smallest_ = result == HittingSet::Result::kFound ? static_cast<int>(set.size()) : limit;
   if (result == HittingSet::Result::kFound) {
     choice = std::move(set);
+    hint_ = choice;
     return Outcome::kFound;
   }
   // Nothing drops fewer than the choice to beat; without one, every set meeting the

@@ -66,6 +66,7 @@ class DropSearch {
   std::vector<std::vector<int>> conflicts_;
   std::vector<std::vector<int>> excluded_;
   std::vector<std::vector<int>> candidates_;  // consistent choices met on the way
+  std::vector<int> hint_;                     // the last smallest set meeting the conflicts
   int smallest_ = 0;                          // no set meeting the conflicts is smaller
   SolverStop stop_ = SolverStop::kNone;
 };

@@ -226,8 +226,12 @@ bool HittingSet::Search() {
     best_state_ = state_;
     return best_ > known_;
   }
-  // Leaving the element out first: its conflicts shrink, and the bound with them.
-  for (const int q : {-branch - 1, branch + 1}) {
+  // The hint's way first, so that the search looks about it before anywhere else;
+  // otherwise leaving the element out first: its conflicts shrink, and the bound with them.
+  const int take = branch + 1;
+  const int leave = -branch - 1;
+  const bool take_first = hinted_[branch] != 0;
+  for (const int q : {take_first ? take : leave, take_first ? leave : take}) {
     const size_t mark = trail_.size();
     queue_.push_back(q);
     const bool go_on = !Propagate() || Search();
@@ -237,8 +241,68 @@ bool HittingSet::Search() {
   return true;
 }
 
-HittingSet::Result HittingSet::Solve(int limit, int known, std::vector<int>& set,
-                                     const std::function<bool()>& stop) {
+// `hint` made a set meeting every conflict and containing no excluded set: each excluded
+// set it holds loses its least used element, the conflicts left unmet take, one by one,
+// the element that meets most of them (and completes no excluded set), and elements
+// whose conflicts are all met twice go again. States as in state_ (1 taken, -1 not);
+// empty when no such set came out.
+std::vector<signed char> HittingSet::Complete(const std::vector<int>& hint) const {
+  std::vector<signed char> in(n_, -1);
+  for (const int e : hint) {
+    if (e >= 0 && e < n_) in[e] = 1;
+  }
+  auto whole = [&](const std::vector<int>& set) {
+    return std::all_of(set.begin(), set.end(), [&](int e) { return in[e] > 0; });
+  };
+  for (const std::vector<int>& set : excluded_.sets) {
+    if (set.empty()) return {};
+    if (!whole(set)) continue;
+    const int* least = &set[0];
+    for (const int& e : set) {
+      if (conflicts_.of[e].size() < conflicts_.of[*least].size()) least = &e;
+    }
+    in[*least] = -1;
+  }
+  std::vector<int> met(conflicts_.sets.size(), 0);
+  for (size_t c = 0; c < conflicts_.sets.size(); ++c) {
+    for (const int e : conflicts_.sets[c]) met[c] += in[e] > 0;
+  }
+  std::vector<int> count(n_);
+  for (;;) {
+    std::fill(count.begin(), count.end(), 0);
+    bool open = false;
+    for (size_t c = 0; c < conflicts_.sets.size(); ++c) {
+      if (met[c] > 0) continue;
+      open = true;
+      for (const int e : conflicts_.sets[c]) ++count[e];
+    }
+    if (!open) break;
+    int pick = -1;
+    for (int e = 0; e < n_; ++e) {
+      if (count[e] == 0 || (pick >= 0 && count[e] <= count[pick])) continue;
+      in[e] = 1;
+      const bool completes = std::any_of(excluded_.of[e].begin(), excluded_.of[e].end(),
+                                         [&](int x) { return whole(excluded_.sets[x]); });
+      in[e] = -1;
+      if (!completes) pick = e;
+    }
+    if (pick < 0) return {};
+    in[pick] = 1;
+    for (const int c : conflicts_.of[pick]) ++met[c];
+  }
+  for (int e = 0; e < n_; ++e) {
+    if (in[e] < 0) continue;
+    const bool needed = std::any_of(conflicts_.of[e].begin(), conflicts_.of[e].end(),
+                                    [&](int c) { return met[c] < 2; });
+    if (needed) continue;
+    in[e] = -1;
+    for (const int c : conflicts_.of[e]) --met[c];
+  }
+  return in;
+}
+
+HittingSet::Result HittingSet::Solve(int limit, int known, const std::vector<int>& hint,
+                                     std::vector<int>& set, const std::function<bool()>& stop) {
   set.clear();
   known_ = known;
   stop_ = stop;
@@ -246,6 +310,18 @@ HittingSet::Result HittingSet::Solve(int limit, int known, std::vector<int>& set
   best_ = limit;
   best_state_.clear();
   Undo(0);
+  queue_.clear();
+  hinted_.assign(n_, 0);
+  for (const int e : hint) {
+    if (e >= 0 && e < n_) hinted_[e] = 1;
+  }
+  if (std::vector<signed char> start = Complete(hint); !start.empty()) {
+    const int size = static_cast<int>(std::count(start.begin(), start.end(), 1));
+    if (size < best_) {
+      best_ = size;
+      best_state_ = std::move(start);
+    }
+  }
   for (size_t c = 0; c < conflicts_.sets.size(); ++c) {
     if (conflicts_.sets[c].empty()) return Result::kNone;
     if (conflicts_.sets[c].size() == 1) queue_.push_back(conflicts_.sets[c][0] + 1);
@@ -254,7 +330,7 @@ HittingSet::Result HittingSet::Solve(int limit, int known, std::vector<int>& set
     if (excluded_.sets[x].empty()) return Result::kNone;
     if (excluded_.sets[x].size() == 1) queue_.push_back(-excluded_.sets[x][0] - 1);
   }
-  if (Propagate() && !Search() && stopped_) {
+  if (best_ > known_ && Propagate() && !Search() && stopped_) {
     Undo(0);
     return Result::kStopped;
   }

@@ -23,7 +23,10 @@ class HittingSet {
   // there is none, kStopped when `stop` (asked now and then, may be empty) said so.
   // `known` is a size no such set is smaller than (the search ends at the first set of
   // that size).
-  Result Solve(int limit, int known, std::vector<int>& set, const std::function<bool()>& stop);
+  // `hint`, a set that met most of the conflicts (the answer to fewer of them, say), is
+  // where the search looks first; completed greedily, it is the first set to beat.
+  Result Solve(int limit, int known, const std::vector<int>& hint, std::vector<int>& set,
+               const std::function<bool()>& stop);
 
  private:
   struct Family {
@@ -39,6 +42,7 @@ class HittingSet {
   void Undo(size_t mark);
   int Bound(int& branch);
   bool Search();
+  std::vector<signed char> Complete(const std::vector<int>& hint) const;
 
   int n_ = 0;
   Family conflicts_;
@@ -50,6 +54,7 @@ class HittingSet {
   int best_ = 0;
   int known_ = 0;
   std::vector<signed char> best_state_;
+  std::vector<char> hinted_;  // the elements of the hint
   long nodes_ = 0;
   bool stopped_ = false;
   std::function<bool()> stop_;

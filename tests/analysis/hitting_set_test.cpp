@@ -65,7 +65,7 @@ TEST(HittingSet, SmallestSetOnRandomFamiliesAgreesWithEnumeration) {
 
     HittingSet search(n, conflicts, excluded);
     std::vector<int> found;
-    const HittingSet::Result result = search.Solve(n + 1, 0, found, {});
+    const HittingSet::Result result = search.Solve(n + 1, 0, {}, found, {});
     if (expected < 0) {
       EXPECT_EQ(result, HittingSet::Result::kNone);
       continue;
@@ -76,8 +76,16 @@ TEST(HittingSet, SmallestSetOnRandomFamiliesAgreesWithEnumeration) {
     EXPECT_TRUE(std::is_sorted(found.begin(), found.end()));
     // Only sets smaller than the limit count; a second solve starts afresh, and one told
     // the smallest size ends at a set of that size.
-    EXPECT_EQ(search.Solve(expected, 0, found, {}), HittingSet::Result::kNone);
-    EXPECT_EQ(search.Solve(expected + 1, expected, found, {}), HittingSet::Result::kFound);
+    EXPECT_EQ(search.Solve(expected, 0, {}, found, {}), HittingSet::Result::kNone);
+    EXPECT_EQ(search.Solve(expected + 1, expected, {}, found, {}), HittingSet::Result::kFound);
+    EXPECT_TRUE(Valid(found, conflicts, excluded));
+    // A hint, however poor, is only a start: the answer stays the smallest.
+    std::vector<int> hint;
+    for (int e = 0; e < n; ++e) {
+      if (random() % 2 == 0) hint.push_back(e);
+    }
+    ASSERT_EQ(search.Solve(n + 1, 0, hint, found, {}), HittingSet::Result::kFound);
+    EXPECT_EQ(static_cast<int>(found.size()), expected);
     EXPECT_TRUE(Valid(found, conflicts, excluded));
     EXPECT_EQ(static_cast<int>(found.size()), expected);
   }
@@ -91,9 +99,9 @@ TEST(HittingSet, AStopRequestEndsALongSearch) {
   for (int e = 0; e + 7 < n; e += 2) conflicts.push_back({e, e + 3, e + 7});
   HittingSet search(n, conflicts, {});
   std::vector<int> found;
-  EXPECT_EQ(search.Solve(n + 1, 0, found, [] { return true; }), HittingSet::Result::kStopped);
+  EXPECT_EQ(search.Solve(n + 1, 0, {}, found, [] { return true; }), HittingSet::Result::kStopped);
   EXPECT_TRUE(found.empty());
-  EXPECT_EQ(search.Solve(n + 1, 0, found, [] { return false; }), HittingSet::Result::kFound);
+  EXPECT_EQ(search.Solve(n + 1, 0, {}, found, [] { return false; }), HittingSet::Result::kFound);
   EXPECT_TRUE(Valid(found, conflicts, {}));
 }
 

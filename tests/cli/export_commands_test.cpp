@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -37,9 +38,22 @@ const std::vector<std::string> kSitesImport = {
     "--minimise", "rent,distance to port", "--minimise",   "flood risk"};
 
 // The results document without the full name of the problem, which depends on the folder.
+// Suggestions of one size may come in any order: those of a size are put in order of
+// their rows (the sizes keep theirs).
 Json Results(const std::string& text) {
   Json doc = Json::parse(text);
   doc.erase("input");
+  if (doc.contains("suggestions")) {
+    std::vector<Json> removes;
+    for (const Json& suggestion : doc["suggestions"]) removes.push_back(suggestion["remove"]);
+    for (size_t from = 0; from < removes.size();) {
+      size_t to = from;
+      while (to < removes.size() && removes[to].size() == removes[from].size()) ++to;
+      std::sort(removes.begin() + static_cast<long>(from), removes.begin() + static_cast<long>(to));
+      from = to;
+    }
+    for (size_t s = 0; s < removes.size(); ++s) doc["suggestions"][s]["remove"] = removes[s];
+  }
   return doc;
 }
 
@@ -151,7 +165,8 @@ TEST(CliAnalyseFormats, InconsistentResultsAndTheSuggestions) {
             Results(ReadFile(Example("suppliers-inconsistent.inconsistency.json"))));
   const CliRun rows = RunVido({"inconsistency", problem, "--format", "csv"});
   EXPECT_NE(rows.out.find("\r\nconstraint,LB lambda,,,,,,,16\r\n"), std::string::npos);
-  EXPECT_NE(rows.out.find("\r\nsuggestion,1,,,,,,,25\r\n"), std::string::npos);
+  EXPECT_NE(rows.out.find("\r\nsuggestion,1,,,,,,,"), std::string::npos);
+  EXPECT_NE(rows.out.find(",,,,,,,25\r\n"), std::string::npos);
 
   // Stopped by Ctrl-C (at the engine's first trace line), the search has not found
   // everything: no document a program could take for the whole.

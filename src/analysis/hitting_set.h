@@ -11,7 +11,7 @@ namespace vido {
 // bound of its own: at every node the sets force what they can (a conflict with one
 // free element left takes it, an excluded set with one free element left keeps it
 // out), a packing of the open conflicts bounds what is left, and the search branches
-// on the element that meets the most of them.
+// on the element that meets the most of them, the elements of excluded sets first.
 class HittingSet {
  public:
   enum class Result { kFound, kNone, kStopped };
@@ -22,9 +22,9 @@ class HittingSet {
   // The smallest such set with fewer than `limit` elements (increasing); kNone when
   // there is none, kStopped when `stop` (asked now and then, may be empty) said so.
   // `known` is a size no such set is smaller than (the search ends at the first set of
-  // that size).
-  // `hint`, a set that met most of the conflicts (the answer to fewer of them, say), is
-  // where the search looks first; completed greedily, it is the first set to beat.
+  // that size). `hint`, a set that met most of the conflicts (the answer to fewer of
+  // them, say), is where the search looks first; completed greedily, it is the first
+  // set to beat.
   Result Solve(int limit, int known, const std::vector<int>& hint, std::vector<int>& set,
                const std::function<bool()>& stop);
 

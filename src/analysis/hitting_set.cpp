@@ -243,8 +243,9 @@ bool HittingSet::Search() {
 
 // `hint` made a set meeting every conflict and containing no excluded set: each excluded
 // set it holds loses its least used element, the conflicts left unmet take, one by one,
-// the element that meets most of them (and completes no excluded set), and elements
-// whose conflicts are all met twice go again. States as in state_ (1 taken, -1 not);
+// the element that meets most of them (and completes no excluded set), elements whose
+// conflicts are all met twice go again, and while the set is larger than `known_`,
+// pairs of elements give way to one. States as in state_ (1 taken, -1 not);
 // empty when no such set came out.
 std::vector<signed char> HittingSet::Complete(const std::vector<int>& hint) const {
   std::vector<signed char> in(n_, -1);
@@ -298,7 +299,61 @@ std::vector<signed char> HittingSet::Complete(const std::vector<int>& hint) cons
     in[e] = -1;
     for (const int c : conflicts_.of[e]) --met[c];
   }
+  while (std::count(in.begin(), in.end(), 1) > known_ && Exchange(in, met)) {
+  }
   return in;
+}
+
+// Replaces two elements of the set `in` by one, when one meets every conflict only
+// they met and completes no excluded set; false when no such exchange exists. `met`
+// counts the elements of the set in each conflict.
+bool HittingSet::Exchange(std::vector<signed char>& in, std::vector<int>& met) const {
+  auto has = [&](int c, int e) {
+    const std::vector<int>& set = conflicts_.sets[c];
+    return std::binary_search(set.begin(), set.end(), e);
+  };
+  std::vector<int> members;
+  for (int e = 0; e < n_; ++e) {
+    if (in[e] > 0) members.push_back(e);
+  }
+  std::vector<int> lost;
+  for (size_t s = 0; s < members.size(); ++s) {
+    for (size_t t = s + 1; t < members.size(); ++t) {
+      const int a = members[s];
+      const int b = members[t];
+      // The conflicts that only a and b meet.
+      lost.clear();
+      for (const int c : conflicts_.of[a]) {
+        if (met[c] == 1 || (met[c] == 2 && has(c, b))) lost.push_back(c);
+      }
+      for (const int c : conflicts_.of[b]) {
+        if (met[c] == 1) lost.push_back(c);
+      }
+      if (lost.empty()) continue;
+      for (const int f : conflicts_.sets[lost[0]]) {
+        if (in[f] > 0 || !std::all_of(lost.begin(), lost.end(), [&](int c) { return has(c, f); })) {
+          continue;
+        }
+        in[a] = in[b] = -1;
+        in[f] = 1;
+        const bool completes =
+            std::any_of(excluded_.of[f].begin(), excluded_.of[f].end(), [&](int x) {
+              const std::vector<int>& set = excluded_.sets[x];
+              return std::all_of(set.begin(), set.end(), [&](int e) { return in[e] > 0; });
+            });
+        if (completes) {
+          in[a] = in[b] = 1;
+          in[f] = -1;
+          continue;
+        }
+        for (const int c : conflicts_.of[a]) --met[c];
+        for (const int c : conflicts_.of[b]) --met[c];
+        for (const int c : conflicts_.of[f]) ++met[c];
+        return true;
+      }
+    }
+  }
+  return false;
 }
 
 HittingSet::Result HittingSet::Solve(int limit, int known, const std::vector<int>& hint,

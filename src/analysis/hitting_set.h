@@ -43,6 +43,7 @@ class HittingSet {
   int Bound(int& branch);
   bool Search();
   std::vector<signed char> Complete(const std::vector<int>& hint) const;
+  bool Exchange(std::vector<signed char>& in, std::vector<int>& met) const;
 
   int n_ = 0;
   Family conflicts_;

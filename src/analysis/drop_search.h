@@ -20,9 +20,10 @@ class UserPort;
 // An implicit hitting-set search. A "conflict" is a set of kept rows that cannot hold
 // together; one is read from the Farkas proof of a linear program that says a choice
 // is inconsistent. Every consistent choice drops a row of every conflict, so the
-// smallest set that meets every conflict found (and no excluded set) is a lower bound;
-// when the linear program says that set is consistent, it is the answer, otherwise its
-// conflict joins the others. The conflicts stay valid for every later suggestion.
+// smallest set that meets every conflict found and contains no excluded set (a
+// `HittingSet` search) is a lower bound; when the linear program says that set is
+// consistent, it is the answer, otherwise its conflict joins the others. The
+// conflicts stay valid for every later suggestion.
 class DropSearch {
  public:
   enum class Outcome { kFound, kNoMore, kStopped };

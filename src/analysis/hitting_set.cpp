@@ -157,7 +157,8 @@ void HittingSet::Undo(size_t mark) {
 // still have room for, smallest conflicts first; no element carries more than 1 in
 // total, so every set meeting them all has at least the sum). `branch` is the free
 // element meeting the most open conflicts, each weighing 1 / size^3; -1 when every
-// conflict is met.
+// conflict is met. Counting stops where the bound reaches the best set known (no
+// branch is needed then).
 int HittingSet::Bound(int& branch) {
   for (std::vector<int>& bucket : by_size_) bucket.clear();
   bool open = false;
@@ -185,6 +186,8 @@ int HittingSet::Bound(int& branch) {
         score_[e] += 1.0 / static_cast<double>(size * size * size);
       }
       packed += y;
+      // Already enough to prune: the rest would only add.
+      if (taken_ + packed > best_ - 1 + 1e-9) return best_;
     }
   }
   double top = -1;

@@ -13,6 +13,8 @@ namespace {
 
 // What a dropped row is relaxed by, as in the drop program.
 constexpr double kRelaxation = 999;
+// A Farkas optimum this small may be rounding: the check decides.
+constexpr double kDoubtfulProof = 1e-7;
 
 }  // namespace
 
@@ -89,20 +91,6 @@ bool DropSearch::Consistent(const std::vector<char>& dropped, std::vector<double
   return true;
 }
 
-// The kept rows of a Farkas proof that the rows, `dropped` relaxed, are inconsistent;
-// false when the Farkas program proves nothing.
-bool DropSearch::Conflict(const std::vector<char>& dropped, std::vector<int>& conflict) {
-  DenseProgram& farkas = farkas_->Program();
-  for (int i = 1; i <= m_; ++i) farkas.c[i] = b_[i - 1] - (dropped[i - 1] ? kRelaxation : 0);
-  if (farkas_->Solve() != SolveStatus::kOptimal || !(farkas_->Objective() > 0)) return false;
-  conflict.clear();
-  const std::vector<double>& pi = farkas_->Values();
-  for (int i = 1; i <= m_; ++i) {
-    if (pi[i] > 0 && !dropped[i - 1]) conflict.push_back(i);
-  }
-  return true;
-}
-
 // The smallest set of rows that meets every conflict and contains no excluded set; a
 // consistent set found on the way that contains none either is the one to beat.
 DropSearch::Outcome DropSearch::Master(std::vector<int>& choice, bool& known) {
@@ -142,15 +130,30 @@ bool DropSearch::Allowed(const std::vector<int>& rows) const {
   return true;
 }
 
-// Adds the conflict of the inconsistent choice `dropped`, made minimal.
-DropSearch::Outcome DropSearch::Learn(const std::vector<char>& dropped,
-                                      std::vector<int>& conflict) {
-  if (check_->LastStop() != SolverStop::kNone) return Stopped(check_->LastStop());
-  if (!Conflict(dropped, conflict)) {
-    // The check found no solution, the Farkas program no proof: the numbers are beyond
-    // what either can decide.
+// Whether the choice `dropped` is consistent, by the Farkas program alone (its optimum is
+// 0 exactly when it is: it is much smaller than the check, a row per column of the
+// check's x); when not, its conflict, made minimal, joins the others. A proof too small
+// to trust is settled by the check.
+DropSearch::Outcome DropSearch::Test(const std::vector<char>& dropped, bool& consistent,
+                                     std::vector<int>& conflict) {
+  consistent = false;
+  DenseProgram& farkas = farkas_->Program();
+  for (int i = 1; i <= m_; ++i) farkas.c[i] = b_[i - 1] - (dropped[i - 1] ? kRelaxation : 0);
+  if (farkas_->Solve() != SolveStatus::kOptimal) {
     const SolverStop stop = farkas_->LastStop();
     return Stopped(stop == SolverStop::kNone ? SolverStop::kNumerical : stop);
+  }
+  const double proof = farkas_->Objective();
+  if (!(proof > kDoubtfulProof)) {
+    consistent = !(proof > 0) || Consistent(dropped, nullptr);
+    if (consistent) return Outcome::kFound;
+    if (check_->LastStop() != SolverStop::kNone) return Stopped(check_->LastStop());
+  }
+  // The kept rows of the proof: they cannot hold together, whatever else is dropped.
+  conflict.clear();
+  const std::vector<double>& pi = farkas_->Values();
+  for (int i = 1; i <= m_; ++i) {
+    if (pi[i] > 0 && !dropped[i - 1]) conflict.push_back(i);
   }
   // Rows that cannot hold even with every other row relaxed: nothing restores
   // consistency.
@@ -160,6 +163,18 @@ DropSearch::Outcome DropSearch::Learn(const std::vector<char>& dropped,
   return Outcome::kFound;
 }
 
+// Adds the conflict of the inconsistent choice `dropped`, made minimal.
+DropSearch::Outcome DropSearch::Learn(const std::vector<char>& dropped,
+                                      std::vector<int>& conflict) {
+  if (check_->LastStop() != SolverStop::kNone) return Stopped(check_->LastStop());
+  bool consistent = false;
+  const Outcome tested = Test(dropped, consistent, conflict);
+  // The check found no solution, the Farkas program no proof: the numbers are beyond
+  // what either can decide.
+  if (tested == Outcome::kFound && consistent) return Stopped(SolverStop::kNumerical);
+  return tested;
+}
+
 // Keeps every row of the consistent choice `dropped` that can be kept, one by one in
 // order (each row that cannot gives a conflict), and remembers the set left.
 DropSearch::Outcome DropSearch::Shrink(std::vector<char>& dropped) {
@@ -167,9 +182,11 @@ DropSearch::Outcome DropSearch::Shrink(std::vector<char>& dropped) {
   for (int i = 1; i <= m_; ++i) {
     if (!dropped[i - 1]) continue;
     dropped[i - 1] = 0;
-    if (Consistent(dropped, nullptr)) continue;
-    if (const Outcome learnt = Learn(dropped, conflict); learnt != Outcome::kFound) return learnt;
-    dropped[i - 1] = 1;
+    bool consistent = false;
+    if (const Outcome tested = Test(dropped, consistent, conflict); tested != Outcome::kFound) {
+      return tested;
+    }
+    if (!consistent) dropped[i - 1] = 1;
   }
   std::vector<int> rows;
   for (int i = 1; i <= m_; ++i) {
@@ -199,8 +216,8 @@ DropSearch::Outcome DropSearch::Next(std::vector<int>& dropped, std::vector<doub
     // an excluded set), so that the conflicts found are ones the next choices must meet
     // too. The consistent choice reached, kept as small as it goes, is the one the next
     // smallest choices must beat.
+    if (const Outcome learnt = Learn(wider, conflict); learnt != Outcome::kFound) return learnt;
     for (;;) {
-      if (const Outcome learnt = Learn(wider, conflict); learnt != Outcome::kFound) return learnt;
       bool widened = false;
       for (const int i : conflict) {
         if (Droppable(wider, i)) {
@@ -209,7 +226,11 @@ DropSearch::Outcome DropSearch::Next(std::vector<int>& dropped, std::vector<doub
         }
       }
       if (!widened) break;
-      if (Consistent(wider, nullptr)) {
+      bool consistent = false;
+      if (const Outcome tested = Test(wider, consistent, conflict); tested != Outcome::kFound) {
+        return tested;
+      }
+      if (consistent) {
         if (const Outcome shrunk = Shrink(wider); shrunk != Outcome::kFound) return shrunk;
         break;
       }

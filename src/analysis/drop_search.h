@@ -46,10 +46,10 @@ class DropSearch {
 
  private:
   bool Consistent(const std::vector<char>& dropped, std::vector<double>* solution);
-  bool Conflict(const std::vector<char>& dropped, std::vector<int>& conflict);
   Outcome Master(std::vector<int>& choice, bool& known);
   bool Allowed(const std::vector<int>& rows) const;
   Outcome Learn(const std::vector<char>& dropped, std::vector<int>& conflict);
+  Outcome Test(const std::vector<char>& dropped, bool& consistent, std::vector<int>& conflict);
   Outcome Shrink(std::vector<char>& dropped);
   bool Droppable(const std::vector<char>& dropped, int row) const;
   void Reduce(std::vector<int>& conflict);

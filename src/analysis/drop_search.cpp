@@ -252,39 +252,44 @@ bool DropSearch::Droppable(const std::vector<char>& dropped, int row) const {
 // Makes the conflict minimal: a row goes when the rows left without it are still
 // inconsistent on their own (rows alone, the others not even relaxed: a conflict
 // without them fails with them too). A conflict not proven inconsistent on its own (its
-// proof needs the relaxed rows too) stays as it is.
+// proof needs the relaxed rows too) stays as it is. The program holds the conflict's
+// rows with a column r_t each, a_t x + r_t >= b_t: r_t in [0, 0] keeps the row, without
+// an upper bound it leaves it out, so that every test after the first re-solves warm.
 void DropSearch::Reduce(std::vector<int>& conflict) {
-  std::vector<int> rows = conflict;
-  if (!RowsInconsistent(rows, -1)) return;
-  for (size_t t = 0; t < rows.size();) {
-    if (rows.size() > 1 && RowsInconsistent(rows, static_cast<int>(t))) {
-      rows.erase(rows.begin() + static_cast<long>(t));
-    } else {
-      ++t;
-    }
-  }
-  conflict = std::move(rows);
-}
-
-// Whether the rows `rows` (but the one at `skip`, when not -1) are proven not to hold
-// together; a solve that stops proves nothing, and the row stays in the conflict.
-bool DropSearch::RowsInconsistent(const std::vector<int>& rows, int skip) {
+  const int count = static_cast<int>(conflict.size());
   DenseProgram& small = small_->Program();
-  const int count = static_cast<int>(rows.size()) - (skip >= 0 ? 1 : 0);
-  small = DenseProgram::Empty(p_, count + 1);
-  int row = 0;
-  for (int t = 0; t < static_cast<int>(rows.size()); ++t) {
-    if (t == skip) continue;
-    ++row;
-    for (int j = 1; j <= p_; ++j) small.A(row, j) = a_[rows[t] - 1][j - 1];
-    small.b[row] = b_[rows[t] - 1];
-    small.sense[row] = '>';
+  small = DenseProgram::Empty(p_ + count, count + 1);
+  const double none = small.upper[1];  // the upper bound of an empty program's columns
+  for (int t = 1; t <= count; ++t) {
+    for (int j = 1; j <= p_; ++j) small.A(t, j) = a_[conflict[t - 1] - 1][j - 1];
+    small.A(t, p_ + t) = 1;
+    small.b[t] = b_[conflict[t - 1] - 1];
+    small.sense[t] = '>';
+    small.upper[p_ + t] = 0;
   }
   for (int j = 2; j <= p_; ++j) small.A(count + 1, j) = 1;
   small.b[count + 1] = 1;
   small.sense[count + 1] = '=';
-  return small_->Solve() == SolveStatus::kInfeasible;
+  if (!RowsInconsistent()) return;
+  std::vector<int> rows;
+  int left = count;
+  for (int t = 1; t <= count; ++t) {
+    if (left > 1) {
+      small.upper[p_ + t] = none;
+      if (RowsInconsistent()) {
+        --left;
+        continue;
+      }
+      small.upper[p_ + t] = 0;
+    }
+    rows.push_back(conflict[t - 1]);
+  }
+  conflict = std::move(rows);
 }
+
+// Whether the rows the small program keeps are proven not to hold together; a solve
+// that stops proves nothing, and the row tested stays in the conflict.
+bool DropSearch::RowsInconsistent() { return small_->Solve() == SolveStatus::kInfeasible; }
 
 void DropSearch::Exclude(const std::vector<int>& dropped) { excluded_.push_back(dropped); }
 

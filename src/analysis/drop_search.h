@@ -53,7 +53,7 @@ class DropSearch {
   Outcome Shrink(std::vector<char>& dropped);
   bool Droppable(const std::vector<char>& dropped, int row) const;
   void Reduce(std::vector<int>& conflict);
-  bool RowsInconsistent(const std::vector<int>& rows, int skip);
+  bool RowsInconsistent();
   Outcome Stopped(SolverStop stop);
 
   int p_ = 0;

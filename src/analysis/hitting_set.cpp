@@ -284,11 +284,7 @@ std::vector<signed char> HittingSet::Complete(const std::vector<int>& hint) cons
     int pick = -1;
     for (int e = 0; e < n_; ++e) {
       if (count[e] == 0 || (pick >= 0 && count[e] <= count[pick])) continue;
-      in[e] = 1;
-      const bool completes = std::any_of(excluded_.of[e].begin(), excluded_.of[e].end(),
-                                         [&](int x) { return whole(excluded_.sets[x]); });
-      in[e] = -1;
-      if (!completes) pick = e;
+      if (!Completes(in, e)) pick = e;
     }
     if (pick < 0) return {};
     in[pick] = 1;
@@ -305,6 +301,14 @@ std::vector<signed char> HittingSet::Complete(const std::vector<int>& hint) cons
   while (std::count(in.begin(), in.end(), 1) > known_ && Exchange(in, met)) {
   }
   return in;
+}
+
+// Whether taking `e` into the set `in` would make it hold an excluded set whole.
+bool HittingSet::Completes(const std::vector<signed char>& in, int e) const {
+  return std::any_of(excluded_.of[e].begin(), excluded_.of[e].end(), [&](int x) {
+    const std::vector<int>& set = excluded_.sets[x];
+    return std::all_of(set.begin(), set.end(), [&](int f) { return f == e || in[f] > 0; });
+  });
 }
 
 // Replaces two elements of the set `in` by one, when one meets every conflict only
@@ -338,17 +342,11 @@ bool HittingSet::Exchange(std::vector<signed char>& in, std::vector<int>& met) c
           continue;
         }
         in[a] = in[b] = -1;
-        in[f] = 1;
-        const bool completes =
-            std::any_of(excluded_.of[f].begin(), excluded_.of[f].end(), [&](int x) {
-              const std::vector<int>& set = excluded_.sets[x];
-              return std::all_of(set.begin(), set.end(), [&](int e) { return in[e] > 0; });
-            });
-        if (completes) {
+        if (Completes(in, f)) {
           in[a] = in[b] = 1;
-          in[f] = -1;
           continue;
         }
+        in[f] = 1;
         for (const int c : conflicts_.of[a]) --met[c];
         for (const int c : conflicts_.of[b]) --met[c];
         for (const int c : conflicts_.of[f]) ++met[c];

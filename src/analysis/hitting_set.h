@@ -44,6 +44,7 @@ class HittingSet {
   bool Search();
   std::vector<signed char> Complete(const std::vector<int>& hint) const;
   bool Exchange(std::vector<signed char>& in, std::vector<int>& met) const;
+  bool Completes(const std::vector<signed char>& in, int e) const;
 
   int n_ = 0;
   Family conflicts_;

@@ -2,10 +2,17 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 namespace vido {
 
 namespace {
+
+// The steps of the local search that looks for a set to beat before the branch and
+// bound: so many per conflict, within bounds (a few milliseconds on thousands).
+constexpr long kImproveStepsPerConflict = 30;
+constexpr long kImproveStepsLeast = 1000;
+constexpr long kImproveStepsMost = 100000;
 
 // Sets that contain another one of the family say nothing more: out they go (so do
 // repeated ones).
@@ -244,12 +251,12 @@ bool HittingSet::Search() {
   return true;
 }
 
-// `hint` made a set meeting every conflict and containing no excluded set: each excluded
-// set it holds loses its least used element, the conflicts left unmet take, one by one,
-// the element that meets most of them (and completes no excluded set), elements whose
-// conflicts are all met twice go again, and while the set is larger than `known_`,
-// pairs of elements give way to one. States as in state_ (1 taken, -1 not);
-// empty when no such set came out.
+// `hint` made a set meeting the conflicts greedily: each excluded set it holds loses
+// its least used element, the conflicts left unmet take, one by one, the element that
+// meets most of them (and completes no excluded set), and elements whose conflicts are
+// all met twice go again. States as in state_ (1 taken, -1 not); the conflicts may not
+// all be met when every element left would complete an excluded set; empty when an
+// excluded set is empty.
 std::vector<signed char> HittingSet::Complete(const std::vector<int>& hint) const {
   std::vector<signed char> in(n_, -1);
   for (const int e : hint) {
@@ -286,7 +293,7 @@ std::vector<signed char> HittingSet::Complete(const std::vector<int>& hint) cons
       if (count[e] == 0 || (pick >= 0 && count[e] <= count[pick])) continue;
       if (!Completes(in, e)) pick = e;
     }
-    if (pick < 0) return {};
+    if (pick < 0) return in;
     in[pick] = 1;
     for (const int c : conflicts_.of[pick]) ++met[c];
   }
@@ -297,8 +304,6 @@ std::vector<signed char> HittingSet::Complete(const std::vector<int>& hint) cons
     if (needed) continue;
     in[e] = -1;
     for (const int c : conflicts_.of[e]) --met[c];
-  }
-  while (std::count(in.begin(), in.end(), 1) > known_ && Exchange(in, met)) {
   }
   return in;
 }
@@ -311,50 +316,124 @@ bool HittingSet::Completes(const std::vector<signed char>& in, int e) const {
   });
 }
 
-// Replaces two elements of the set `in` by one, when one meets every conflict only
-// they met and completes no excluded set; false when no such exchange exists. `met`
-// counts the elements of the set in each conflict.
-bool HittingSet::Exchange(std::vector<signed char>& in, std::vector<int>& met) const {
-  auto has = [&](int c, int e) {
-    const std::vector<int>& set = conflicts_.sets[c];
-    return std::binary_search(set.begin(), set.end(), e);
-  };
+// A local search from `in` (any states, no excluded set whole) for sets meeting every
+// conflict with fewer than `limit` elements: while a conflict is open, one of its
+// elements comes in (the one that would meet the most weight of open conflicts), in
+// exchange for the element whose leaving would open the least weight once the set is
+// as large as allowed; each step adds 1 to the weight of every conflict left open, so
+// that the ones the set keeps missing pull harder. Each set found is the next to beat,
+// made one smaller by letting an element go. The conflict to meet is drawn from the
+// open ones by a fixed sequence: the same input gives the same set. Returns the
+// smallest set found (states as in state_), empty when none was below `limit`.
+std::vector<signed char> HittingSet::Improve(std::vector<signed char> in, int limit) const {
+  const int count = static_cast<int>(conflicts_.sets.size());
+  std::vector<long> weight(count, 1);
+  std::vector<long> score(n_, 0);  // out: weight it would meet; in: minus weight it alone meets
+  std::vector<long> age(n_, 0);    // the step it last came in or went
+  std::vector<int> met(count, 0);
+  std::vector<int> open;
+  std::vector<int> at(count, -1);  // place in `open`
   std::vector<int> members;
   for (int e = 0; e < n_; ++e) {
     if (in[e] > 0) members.push_back(e);
   }
-  std::vector<int> lost;
-  for (size_t s = 0; s < members.size(); ++s) {
-    for (size_t t = s + 1; t < members.size(); ++t) {
-      const int a = members[s];
-      const int b = members[t];
-      // The conflicts that only a and b meet.
-      lost.clear();
-      for (const int c : conflicts_.of[a]) {
-        if (met[c] == 1 || (met[c] == 2 && has(c, b))) lost.push_back(c);
-      }
-      for (const int c : conflicts_.of[b]) {
-        if (met[c] == 1) lost.push_back(c);
-      }
-      if (lost.empty()) continue;
-      for (const int f : conflicts_.sets[lost[0]]) {
-        if (in[f] > 0 || !std::all_of(lost.begin(), lost.end(), [&](int c) { return has(c, f); })) {
-          continue;
-        }
-        in[a] = in[b] = -1;
-        if (Completes(in, f)) {
-          in[a] = in[b] = 1;
-          continue;
-        }
-        in[f] = 1;
-        for (const int c : conflicts_.of[a]) --met[c];
-        for (const int c : conflicts_.of[b]) --met[c];
-        for (const int c : conflicts_.of[f]) ++met[c];
-        return true;
-      }
+  for (int c = 0; c < count; ++c) {
+    for (const int e : conflicts_.sets[c]) met[c] += in[e] > 0;
+    if (met[c] == 0) {
+      at[c] = static_cast<int>(open.size());
+      open.push_back(c);
+    }
+    for (const int e : conflicts_.sets[c]) {
+      if (met[c] == 0) ++score[e];
+      if (met[c] == 1 && in[e] > 0) --score[e];
     }
   }
-  return false;
+  auto take = [&](int u, long step) {
+    in[u] = 1;
+    members.push_back(u);
+    age[u] = step;
+    for (const int c : conflicts_.of[u]) {
+      if (met[c] == 0) {
+        const int last = open.back();
+        open[at[c]] = last;
+        at[last] = at[c];
+        open.pop_back();
+        at[c] = -1;
+        for (const int f : conflicts_.sets[c]) score[f] -= f != u ? weight[c] : 0;
+      } else if (met[c] == 1) {
+        for (const int f : conflicts_.sets[c]) score[f] += in[f] > 0 && f != u ? weight[c] : 0;
+      }
+      ++met[c];
+    }
+    score[u] = -score[u];
+  };
+  auto leave = [&](int v, long step) {
+    in[v] = -1;
+    members.erase(std::find(members.begin(), members.end(), v));
+    age[v] = step;
+    for (const int c : conflicts_.of[v]) {
+      --met[c];
+      if (met[c] == 0) {
+        at[c] = static_cast<int>(open.size());
+        open.push_back(c);
+        for (const int f : conflicts_.sets[c]) score[f] += f != v ? weight[c] : 0;
+      } else if (met[c] == 1) {
+        for (const int f : conflicts_.sets[c]) score[f] -= in[f] > 0 ? weight[c] : 0;
+      }
+    }
+    score[v] = -score[v];
+  };
+  // The element of the set (other than `kept`) whose leaving opens the least weight,
+  // the one longest in on a tie; -1 for none.
+  auto least_needed = [&](int kept) {
+    int v = -1;
+    for (const int e : members) {
+      if (e == kept) continue;
+      if (v < 0 || score[e] > score[v] || (score[e] == score[v] && age[e] < age[v])) v = e;
+    }
+    return v;
+  };
+  std::vector<signed char> best;
+  int best_size = limit;
+  std::uint64_t draw = 0x9E3779B97F4A7C15u;
+  int last_in = -1;
+  const long steps =
+      std::clamp(kImproveStepsPerConflict * count, kImproveStepsLeast, kImproveStepsMost);
+  for (long step = 1; step <= steps; ++step) {
+    const int size = static_cast<int>(members.size());
+    if (open.empty()) {
+      if (size < best_size) {
+        best = in;
+        best_size = size;
+      }
+      if (size <= known_ || size == 0) break;
+      leave(least_needed(-1), step);
+      continue;
+    }
+    draw ^= draw << 13;
+    draw ^= draw >> 7;
+    draw ^= draw << 17;
+    const int c = open[draw % open.size()];
+    int out = -1;
+    if (size + 1 >= best_size && (out = least_needed(last_in)) >= 0) leave(out, step);
+    int u = -1;
+    for (const int f : conflicts_.sets[c]) {
+      if (f == out || in[f] > 0) continue;
+      if (u >= 0 && (score[f] < score[u] || (score[f] == score[u] && age[f] >= age[u]))) continue;
+      if (!Completes(in, f)) u = f;
+    }
+    if (u >= 0) {
+      take(u, step);
+      last_in = u;
+    } else if (out < 0 && (out = least_needed(-1)) >= 0) {
+      leave(out, step);  // every element of the conflict would complete an excluded set
+    }
+    for (const int o : open) {
+      ++weight[o];
+      for (const int f : conflicts_.sets[o]) ++score[f];
+    }
+  }
+  return best;
 }
 
 HittingSet::Result HittingSet::Solve(int limit, int known, const std::vector<int>& hint,
@@ -372,10 +451,11 @@ HittingSet::Result HittingSet::Solve(int limit, int known, const std::vector<int
     if (e >= 0 && e < n_) hinted_[e] = 1;
   }
   if (std::vector<signed char> start = Complete(hint); !start.empty()) {
-    const int size = static_cast<int>(std::count(start.begin(), start.end(), 1));
-    if (size < best_) {
-      best_ = size;
-      best_state_ = std::move(start);
+    if (std::vector<signed char> found = Improve(std::move(start), best_); !found.empty()) {
+      // The search looks about the best set known first.
+      for (int e = 0; e < n_; ++e) hinted_[e] = found[e] > 0;
+      best_ = static_cast<int>(std::count(found.begin(), found.end(), 1));
+      best_state_ = std::move(found);
     }
   }
   for (size_t c = 0; c < conflicts_.sets.size(); ++c) {

@@ -12,6 +12,8 @@ namespace vido {
 // free element left takes it, an excluded set with one free element left keeps it
 // out), a packing of the open conflicts bounds what is left, and the search branches
 // on the element that meets the most of them, the elements of excluded sets first.
+// Before it, a local search from a hint looks for a set to beat, often one of the size
+// known to be the least, which ends the search at once.
 class HittingSet {
  public:
   enum class Result { kFound, kNone, kStopped };
@@ -23,8 +25,8 @@ class HittingSet {
   // there is none, kStopped when `stop` (asked now and then, may be empty) said so.
   // `known` is a size no such set is smaller than (the search ends at the first set of
   // that size). `hint`, a set that met most of the conflicts (the answer to fewer of
-  // them, say), is where the search looks first; completed greedily, it is the first
-  // set to beat.
+  // them, say), is where the local search starts (completed greedily); the best set it
+  // finds is the first to beat, and where the branch and bound looks first.
   Result Solve(int limit, int known, const std::vector<int>& hint, std::vector<int>& set,
                const std::function<bool()>& stop);
 
@@ -43,7 +45,7 @@ class HittingSet {
   int Bound(int& branch);
   bool Search();
   std::vector<signed char> Complete(const std::vector<int>& hint) const;
-  bool Exchange(std::vector<signed char>& in, std::vector<int>& met) const;
+  std::vector<signed char> Improve(std::vector<signed char> in, int limit) const;
   bool Completes(const std::vector<signed char>& in, int e) const;
 
   int n_ = 0;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 
 namespace vido {
 
@@ -13,6 +14,13 @@ namespace {
 constexpr long kImproveStepsPerConflict = 30;
 constexpr long kImproveStepsLeast = 1000;
 constexpr long kImproveStepsMost = 100000;
+
+// The subgradient steps of an anchor, those after which it is given up unless its bound
+// rose by a whole element, and the steps without a rise after which the steps halve.
+constexpr int kAnchorSteps = 300;
+constexpr int kAnchorTrialSteps = 30;
+constexpr int kAnchorFlatSteps = 10;
+constexpr double kInfinity = std::numeric_limits<double>::infinity();
 
 // Sets that contain another one of the family say nothing more: out they go (so do
 // repeated ones).
@@ -119,7 +127,7 @@ bool HittingSet::Leave(int e) {
   }
   for (const int x : excluded_.of[e]) {
     --excluded_.free[x];
-    ++excluded_.decided[x];
+    if (excluded_.decided[x]++ == 0) ++excluded_left_;
   }
   return ok;
 }
@@ -153,7 +161,7 @@ void HittingSet::Undo(size_t mark) {
     }
     for (const int x : excluded_.of[e]) {
       ++excluded_.free[x];
-      if (!taken) --excluded_.decided[x];
+      if (!taken && --excluded_.decided[x] == 0) --excluded_left_;
     }
     if (taken) --taken_;
   }
@@ -162,7 +170,11 @@ void HittingSet::Undo(size_t mark) {
 // A lower bound on the size of any set this node leads to: the elements taken, and a
 // fractional packing of the open conflicts (each gets as much as its free elements
 // still have room for, smallest conflicts first; no element carries more than 1 in
-// total, so every set meeting them all has at least the sum). `branch` is the free
+// total, so every set meeting them all has at least the sum). Below an anchor (see
+// Anchor) the packing starts from its multipliers: with u_c >= 0 on the open conflicts,
+// every set meeting them has at least sum u_c + sum over free elements of
+// min(0, 1 - their load), and the greedy packing adds what the elements with room left
+// can carry. `branch` is the free
 // element meeting the most open conflicts, each weighing 1 / size^3; -1 when every
 // conflict is met. Counting stops where the bound reaches the best set known (no
 // branch is needed then).
@@ -181,12 +193,29 @@ int HittingSet::Bound(int& branch) {
   std::fill(capacity_.begin(), capacity_.end(), 1.0);
   std::fill(score_.begin(), score_.end(), 0.0);
   double packed = 0;
+  if (!anchors_.empty()) {
+    const std::vector<double>& u = anchors_.back();
+    for (const std::vector<int>& bucket : by_size_) {
+      for (const int c : bucket) {
+        if (u[c] <= 0) continue;
+        for (const int e : conflicts_.sets[c]) {
+          if (state_[e] == 0) capacity_[e] -= u[c];
+        }
+        packed += u[c];
+      }
+    }
+    for (int e = 0; e < n_; ++e) {
+      if (state_[e] == 0 && capacity_[e] < 0) packed += capacity_[e];
+    }
+    if (taken_ + packed > best_ - 1 + 1e-9) return best_;
+  }
   for (size_t size = 1; size < by_size_.size(); ++size) {
     for (const int c : by_size_[size]) {
       double y = 1;
       for (const int e : conflicts_.sets[c]) {
         if (state_[e] == 0) y = std::min(y, capacity_[e]);
       }
+      y = std::max(y, 0.0);
       for (const int e : conflicts_.sets[c]) {
         if (state_[e] != 0) continue;
         capacity_[e] -= y;
@@ -243,12 +272,113 @@ bool HittingSet::Search() {
   const bool take_first = hinted_[branch] != 0;
   for (const int q : {take_first ? take : leave, take_first ? leave : take}) {
     const size_t mark = trail_.size();
+    const int left = excluded_left_;
     queue_.push_back(q);
-    const bool go_on = !Propagate() || Search();
+    bool go_on = true;
+    if (Propagate()) {
+      // An excluded set now has an element left out: below lies the part of the search
+      // that keeps it, often a program of its own whose packing is far from its linear
+      // relaxation.
+      bool anchored = false;
+      if (excluded_left_ > left) {
+        if (std::vector<double> u = Anchor(); !u.empty()) {
+          anchors_.push_back(std::move(u));
+          anchored = true;
+        }
+      }
+      go_on = Search();
+      if (anchored) anchors_.pop_back();
+    }
     Undo(mark);
     if (!go_on) return false;
   }
   return true;
+}
+
+// Multipliers for the open conflicts of this node that bound better than the greedy
+// packing: the packing's (from the anchor above, if any) raised by subgradient steps on
+// the Lagrangian bound sum u_c + sum over free elements of min(0, 1 - load), each step
+// along 1 - (elements of the conflict the bound takes), sized by the distance to the
+// best set known and halved when the bound stops rising. Empty when the bound did not
+// rise by a whole element (soon or at the end): then the packing does as well.
+std::vector<double> HittingSet::Anchor() {
+  const int count = static_cast<int>(conflicts_.sets.size());
+  std::vector<int> open;
+  for (int c = 0; c < count; ++c) {
+    if (conflicts_.decided[c] == 0) open.push_back(c);
+  }
+  std::stable_sort(open.begin(), open.end(),
+                   [&](int a, int b) { return conflicts_.free[a] < conflicts_.free[b]; });
+  std::vector<double> u(count, 0.0);
+  std::vector<double> load(n_, 0.0);
+  if (!anchors_.empty()) {
+    for (const int c : open) u[c] = anchors_.back()[c];
+  }
+  for (const int c : open) {
+    for (const int e : conflicts_.sets[c]) {
+      if (state_[e] == 0) load[e] += u[c];
+    }
+  }
+  for (const int c : open) {
+    double y = 1;
+    for (const int e : conflicts_.sets[c]) {
+      if (state_[e] == 0) y = std::min(y, 1 - load[e]);
+    }
+    if (y <= 0) continue;
+    u[c] += y;
+    for (const int e : conflicts_.sets[c]) {
+      if (state_[e] == 0) load[e] += y;
+    }
+  }
+  const double target = best_ - taken_;
+  std::vector<double> best = u;
+  std::vector<double> step(open.size());
+  double first = 0;
+  double top = -kInfinity;
+  double size = 1;  // of the steps, against the distance to the target
+  int flat = 0;
+  for (int t = 0; t < kAnchorSteps; ++t) {
+    if (t > 0) std::fill(load.begin(), load.end(), 0.0);
+    double value = 0;
+    for (const int c : open) {
+      value += u[c];
+      if (t == 0) continue;
+      for (const int e : conflicts_.sets[c]) {
+        if (state_[e] == 0) load[e] += u[c];
+      }
+    }
+    for (int e = 0; e < n_; ++e) {
+      if (state_[e] == 0 && load[e] > 1) value += 1 - load[e];
+    }
+    if (t == 0) first = value;
+    if (value > top) {
+      top = value;
+      best = u;
+      flat = 0;
+    } else if (++flat >= kAnchorFlatSteps) {
+      size /= 2;
+      flat = 0;
+    }
+    if (top > target - 1 + 1e-9 || (t == kAnchorTrialSteps && top < first + 1)) break;
+    double norm = 0;
+    for (size_t k = 0; k < open.size(); ++k) {
+      const int c = open[k];
+      double g = 1;
+      for (const int e : conflicts_.sets[c]) {
+        if (state_[e] == 0 && load[e] > 1) g -= 1;
+      }
+      if (u[c] <= 0 && g < 0) g = 0;
+      step[k] = g;
+      norm += g * g;
+    }
+    if (norm == 0) break;
+    const double length = size * (target - value) / norm;
+    for (size_t k = 0; k < open.size(); ++k) {
+      u[open[k]] = std::max(0.0, u[open[k]] + length * step[k]);
+    }
+  }
+  if (top < first + 1) return {};
+  return best;
 }
 
 // `hint` made a set meeting the conflicts greedily: each excluded set it holds loses
@@ -446,11 +576,12 @@ HittingSet::Result HittingSet::Solve(int limit, int known, const std::vector<int
   best_state_.clear();
   Undo(0);
   queue_.clear();
+  anchors_.clear();
   hinted_.assign(n_, 0);
   for (const int e : hint) {
     if (e >= 0 && e < n_) hinted_[e] = 1;
   }
-  if (std::vector<signed char> start = Complete(hint); !start.empty()) {
+  if (std::vector<signed char> start = Complete(hint); local_search_ && !start.empty()) {
     if (std::vector<signed char> found = Improve(std::move(start), best_); !found.empty()) {
       // The search looks about the best set known first.
       for (int e = 0; e < n_; ++e) hinted_[e] = found[e] > 0;

@@ -29,6 +29,9 @@ class HittingSet {
   // finds is the first to beat, and where the branch and bound looks first.
   Result Solve(int limit, int known, const std::vector<int>& hint, std::vector<int>& set,
                const std::function<bool()>& stop);
+  // Without the local search the branch and bound finds every set itself (the tests
+  // check its bounds so).
+  void SetLocalSearch(bool on) { local_search_ = on; }
 
  private:
   struct Family {
@@ -44,6 +47,7 @@ class HittingSet {
   void Undo(size_t mark);
   int Bound(int& branch);
   bool Search();
+  std::vector<double> Anchor();
   std::vector<signed char> Complete(const std::vector<int>& hint) const;
   std::vector<signed char> Improve(std::vector<signed char> in, int limit) const;
   bool Completes(const std::vector<signed char>& in, int e) const;
@@ -55,6 +59,8 @@ class HittingSet {
   std::vector<int> trail_;
   std::vector<int> queue_;  // elements to take (e + 1) or leave (-e - 1)
   int taken_ = 0;
+  int excluded_left_ = 0;
+  bool local_search_ = true;  // excluded sets with an element left out
   int best_ = 0;
   int known_ = 0;
   std::vector<signed char> best_state_;
@@ -62,6 +68,9 @@ class HittingSet {
   long nodes_ = 0;
   bool stopped_ = false;
   std::function<bool()> stop_;
+  // Multipliers of the open conflicts from anchors on the way to this node, the
+  // last one in force.
+  std::vector<std::vector<double>> anchors_;
   // Work space of the bound.
   std::vector<double> capacity_;
   std::vector<double> score_;

@@ -92,18 +92,30 @@ bool DropSearch::Consistent(const std::vector<char>& dropped, std::vector<double
 }
 
 // The smallest set of rows that meets every conflict and contains no excluded set; a
-// consistent set found on the way that contains none either is the one to beat.
-DropSearch::Outcome DropSearch::Master(std::vector<int>& choice, bool& known) {
+// consistent set found on the way that contains none either is the one to beat. With
+// `guess`, the hitting-set search's local search alone may answer with a set it does not
+// prove the smallest (`proven` false): checking it costs a linear program, proving it
+// may cost much more, and when it fails its conflicts are needed anyway.
+DropSearch::Outcome DropSearch::Master(std::vector<int>& choice, bool& known, bool& proven,
+                                       bool guess) {
   std::optional<std::vector<int>> best;
   for (const std::vector<int>& candidate : candidates_) {
     if ((!best || candidate.size() < best->size()) && Allowed(candidate)) best = candidate;
   }
   choice.clear();
   known = false;
+  proven = true;
   // Elements of the hitting set problem: the row numbers.
   HittingSet master(m_ + 1, conflicts_, excluded_);
   const int limit = best ? static_cast<int>(best->size()) : m_ + 1;
   std::vector<int> set;
+  if (guess && master.Guess(limit, smallest_, hint_, set) == HittingSet::Result::kFound) {
+    // One of the least size no set is below needs no proof.
+    proven = static_cast<int>(set.size()) <= smallest_;
+    choice = std::move(set);
+    hint_ = choice;
+    return Outcome::kFound;
+  }
   const HittingSet::Result result = master.Solve(
       limit, smallest_, hint_, set, [this] { return port_ != nullptr && port_->PumpEvents(); });
   if (result == HittingSet::Result::kStopped) return Stopped(SolverStop::kCancelled);
@@ -199,17 +211,28 @@ DropSearch::Outcome DropSearch::Shrink(std::vector<char>& dropped) {
 DropSearch::Outcome DropSearch::Next(std::vector<int>& dropped, std::vector<double>& solution) {
   std::vector<int> choice;
   std::vector<int> conflict;
+  bool guess = true;
   for (;;) {
     if (port_ != nullptr && port_->PumpEvents()) return Stopped(SolverStop::kCancelled);
     bool known = false;
-    if (const Outcome master = Master(choice, known); master != Outcome::kFound) return master;
+    bool proven = true;
+    if (const Outcome master = Master(choice, known, proven, guess); master != Outcome::kFound) {
+      return master;
+    }
     std::vector<char> wider(m_, 0);
     for (const int i : choice) wider[i - 1] = 1;
     if (Consistent(wider, &solution)) {
-      dropped = choice;
-      return Outcome::kFound;
+      if (proven) {
+        dropped = choice;
+        return Outcome::kFound;
+      }
+      // A consistent guess: kept as small as it goes, the set the proof must beat.
+      if (const Outcome shrunk = Shrink(wider); shrunk != Outcome::kFound) return shrunk;
+      guess = false;
+      continue;
     }
     if (known) return Stopped(SolverStop::kNumerical);  // held before, not now
+    guess = true;
     // Its conflict joins the others, and so do the conflicts met on the way to a
     // consistent wider choice: the rows of each conflict are dropped in turn, except
     // those no choice may drop together with the others (the wider choice would contain

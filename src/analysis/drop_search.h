@@ -46,7 +46,7 @@ class DropSearch {
 
  private:
   bool Consistent(const std::vector<char>& dropped, std::vector<double>* solution);
-  Outcome Master(std::vector<int>& choice, bool& known);
+  Outcome Master(std::vector<int>& choice, bool& known, bool& proven, bool guess);
   bool Allowed(const std::vector<int>& rows) const;
   Outcome Learn(const std::vector<char>& dropped, std::vector<int>& conflict);
   Outcome Test(const std::vector<char>& dropped, bool& consistent, std::vector<int>& conflict);

@@ -566,11 +566,10 @@ std::vector<signed char> HittingSet::Improve(std::vector<signed char> in, int li
   return best;
 }
 
-HittingSet::Result HittingSet::Solve(int limit, int known, const std::vector<int>& hint,
-                                     std::vector<int>& set, const std::function<bool()>& stop) {
-  set.clear();
+// The state before a search: nothing decided, the limit as the set to beat, and the
+// local search's set, if it found one below it.
+void HittingSet::Start(int limit, int known, const std::vector<int>& hint) {
   known_ = known;
-  stop_ = stop;
   stopped_ = false;
   best_ = limit;
   best_state_.clear();
@@ -589,6 +588,24 @@ HittingSet::Result HittingSet::Solve(int limit, int known, const std::vector<int
       best_state_ = std::move(found);
     }
   }
+}
+
+HittingSet::Result HittingSet::Guess(int limit, int known, const std::vector<int>& hint,
+                                     std::vector<int>& set) {
+  set.clear();
+  Start(limit, known, hint);
+  if (best_state_.empty()) return Result::kNone;
+  for (int e = 0; e < n_; ++e) {
+    if (best_state_[e] > 0) set.push_back(e);
+  }
+  return Result::kFound;
+}
+
+HittingSet::Result HittingSet::Solve(int limit, int known, const std::vector<int>& hint,
+                                     std::vector<int>& set, const std::function<bool()>& stop) {
+  set.clear();
+  stop_ = stop;
+  Start(limit, known, hint);
   for (size_t c = 0; c < conflicts_.sets.size(); ++c) {
     if (conflicts_.sets[c].empty()) return Result::kNone;
     if (conflicts_.sets[c].size() == 1) queue_.push_back(conflicts_.sets[c][0] + 1);

@@ -29,6 +29,10 @@ class HittingSet {
   // finds is the first to beat, and where the branch and bound looks first.
   Result Solve(int limit, int known, const std::vector<int>& hint, std::vector<int>& set,
                const std::function<bool()>& stop);
+  // The local search alone: a set meeting the conflicts, containing no excluded set,
+  // with fewer than `limit` elements, not proven the smallest; kNone when it found none
+  // (which proves nothing).
+  Result Guess(int limit, int known, const std::vector<int>& hint, std::vector<int>& set);
   // Without the local search the branch and bound finds every set itself (the tests
   // check its bounds so).
   void SetLocalSearch(bool on) { local_search_ = on; }
@@ -41,6 +45,7 @@ class HittingSet {
     std::vector<int> decided;          // conflicts: elements taken; excluded: left out
   };
 
+  void Start(int limit, int known, const std::vector<int>& hint);
   bool Take(int e);
   bool Leave(int e);
   bool Propagate();

@@ -88,6 +88,12 @@ void CheckAgainstEnumeration(int n, const Sets& conflicts, const Sets& excluded,
     ASSERT_EQ(search.Solve(n + 1, 0, hint, found, {}), HittingSet::Result::kFound);
     EXPECT_EQ(static_cast<int>(found.size()), expected);
     EXPECT_TRUE(Valid(found, conflicts, excluded));
+    // The local search alone: a valid set below the limit when it finds one, never one
+    // smaller than the smallest.
+    if (local && search.Guess(n + 1, 0, hint, found) == HittingSet::Result::kFound) {
+      EXPECT_GE(static_cast<int>(found.size()), expected);
+      EXPECT_TRUE(Valid(found, conflicts, excluded));
+    }
   }
 }
 

@@ -580,7 +580,9 @@ void HittingSet::Start(int limit, int known, const std::vector<int>& hint) {
   for (const int e : hint) {
     if (e >= 0 && e < n_) hinted_[e] = 1;
   }
-  if (std::vector<signed char> start = Complete(hint); local_search_ && !start.empty()) {
+  // Below a limit no larger than the known least size there is nothing to find.
+  if (!local_search_ || limit <= known) return;
+  if (std::vector<signed char> start = Complete(hint); !start.empty()) {
     if (std::vector<signed char> found = Improve(std::move(start), best_); !found.empty()) {
       // The search looks about the best set known first.
       for (int e = 0; e < n_; ++e) hinted_[e] = found[e] > 0;
@@ -594,6 +596,7 @@ HittingSet::Result HittingSet::Guess(int limit, int known, const std::vector<int
                                      std::vector<int>& set) {
   set.clear();
   Start(limit, known, hint);
+  guessed_ = {limit, known, hint};
   if (best_state_.empty()) return Result::kNone;
   for (int e = 0; e < n_; ++e) {
     if (best_state_[e] > 0) set.push_back(e);
@@ -605,7 +608,11 @@ HittingSet::Result HittingSet::Solve(int limit, int known, const std::vector<int
                                      std::vector<int>& set, const std::function<bool()>& stop) {
   set.clear();
   stop_ = stop;
-  Start(limit, known, hint);
+  // Just after a guess on the same terms the local search's set is there already.
+  if (!guessed_ || guessed_->limit != limit || guessed_->known != known || guessed_->hint != hint) {
+    Start(limit, known, hint);
+  }
+  guessed_.reset();
   for (size_t c = 0; c < conflicts_.sets.size(); ++c) {
     if (conflicts_.sets[c].empty()) return Result::kNone;
     if (conflicts_.sets[c].size() == 1) queue_.push_back(conflicts_.sets[c][0] + 1);

@@ -2,6 +2,7 @@
 #define VIDO_ANALYSIS_HITTING_SET_H_
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace vido {
@@ -65,7 +66,14 @@ class HittingSet {
   std::vector<int> queue_;  // elements to take (e + 1) or leave (-e - 1)
   int taken_ = 0;
   int excluded_left_ = 0;
-  bool local_search_ = true;  // excluded sets with an element left out
+  bool local_search_ = true;
+  struct Terms {
+    int limit;
+    int known;
+    std::vector<int> hint;
+  };
+  std::optional<Terms> guessed_;  // those of the last Guess, until a Solve  // excluded sets with
+                                  // an element left out
   int best_ = 0;
   int known_ = 0;
   std::vector<signed char> best_state_;

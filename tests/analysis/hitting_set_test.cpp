@@ -94,6 +94,9 @@ void CheckAgainstEnumeration(int n, const Sets& conflicts, const Sets& excluded,
       EXPECT_GE(static_cast<int>(found.size()), expected);
       EXPECT_TRUE(Valid(found, conflicts, excluded));
     }
+    // A solve on the same terms goes on from the guess.
+    ASSERT_EQ(search.Solve(n + 1, 0, hint, found, {}), HittingSet::Result::kFound);
+    EXPECT_EQ(static_cast<int>(found.size()), expected);
   }
 }
 

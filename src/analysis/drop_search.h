@@ -23,7 +23,9 @@ class UserPort;
 // smallest set that meets every conflict found and contains no excluded set (a
 // `HittingSet` search) is a lower bound; when the linear program says that set is
 // consistent, it is the answer, otherwise its conflict joins the others. The
-// conflicts stay valid for every later suggestion.
+// conflicts stay valid for every later suggestion. The hitting-set search's local
+// search answers first without a proof: a failing guess gives conflicts as well, and a
+// consistent one becomes the set the proven search must beat.
 class DropSearch {
  public:
   enum class Outcome { kFound, kNoMore, kStopped };

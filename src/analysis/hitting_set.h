@@ -65,15 +65,14 @@ class HittingSet {
   std::vector<int> trail_;
   std::vector<int> queue_;  // elements to take (e + 1) or leave (-e - 1)
   int taken_ = 0;
-  int excluded_left_ = 0;
+  int excluded_left_ = 0;  // excluded sets with an element left out
   bool local_search_ = true;
   struct Terms {
     int limit;
     int known;
     std::vector<int> hint;
   };
-  std::optional<Terms> guessed_;  // those of the last Guess, until a Solve  // excluded sets with
-                                  // an element left out
+  std::optional<Terms> guessed_;  // those of the last Guess, until a Solve
   int best_ = 0;
   int known_ = 0;
   std::vector<signed char> best_state_;

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <limits>
 
 namespace vido {
 
@@ -20,7 +19,6 @@ constexpr long kImproveStepsMost = 100000;
 constexpr int kAnchorSteps = 300;
 constexpr int kAnchorTrialSteps = 30;
 constexpr int kAnchorFlatSteps = 10;
-constexpr double kInfinity = std::numeric_limits<double>::infinity();
 
 // Sets that contain another one of the family say nothing more: out they go (so do
 // repeated ones).
@@ -310,15 +308,26 @@ std::vector<double> HittingSet::Anchor() {
   std::stable_sort(open.begin(), open.end(),
                    [&](int a, int b) { return conflicts_.free[a] < conflicts_.free[b]; });
   std::vector<double> u(count, 0.0);
-  std::vector<double> load(n_, 0.0);
   if (!anchors_.empty()) {
     for (const int c : open) u[c] = anchors_.back()[c];
   }
-  for (const int c : open) {
-    for (const int e : conflicts_.sets[c]) {
-      if (state_[e] == 0) load[e] += u[c];
+  // The Lagrangian bound of u, with the load of every free element.
+  std::vector<double> load(n_, 0.0);
+  auto lagrangian = [&] {
+    std::fill(load.begin(), load.end(), 0.0);
+    double value = 0;
+    for (const int c : open) {
+      value += u[c];
+      for (const int e : conflicts_.sets[c]) {
+        if (state_[e] == 0) load[e] += u[c];
+      }
     }
-  }
+    for (int e = 0; e < n_; ++e) {
+      if (state_[e] == 0 && load[e] > 1) value += 1 - load[e];
+    }
+    return value;
+  };
+  lagrangian();
   for (const int c : open) {
     double y = 1;
     for (const int e : conflicts_.sets[c]) {
@@ -331,27 +340,16 @@ std::vector<double> HittingSet::Anchor() {
     }
   }
   const double target = best_ - taken_;
-  std::vector<double> best = u;
+  std::vector<double> best;
   std::vector<double> step(open.size());
   double first = 0;
-  double top = -kInfinity;
+  double top = 0;
   double size = 1;  // of the steps, against the distance to the target
   int flat = 0;
   for (int t = 0; t < kAnchorSteps; ++t) {
-    if (t > 0) std::fill(load.begin(), load.end(), 0.0);
-    double value = 0;
-    for (const int c : open) {
-      value += u[c];
-      if (t == 0) continue;
-      for (const int e : conflicts_.sets[c]) {
-        if (state_[e] == 0) load[e] += u[c];
-      }
-    }
-    for (int e = 0; e < n_; ++e) {
-      if (state_[e] == 0 && load[e] > 1) value += 1 - load[e];
-    }
+    const double value = lagrangian();
     if (t == 0) first = value;
-    if (value > top) {
+    if (t == 0 || value > top) {
       top = value;
       best = u;
       flat = 0;

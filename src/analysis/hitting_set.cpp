@@ -1,6 +1,7 @@
 #include "analysis/hitting_set.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 
@@ -90,6 +91,9 @@ HittingSet::HittingSet(int elements, const std::vector<std::vector<int>>& confli
     }
     family->decided.assign(family->sets.size(), 0);
   }
+  const size_t count = conflicts_.sets.size();
+  open_.assign((count + 63) / 64, ~std::uint64_t{0});
+  if (count % 64 != 0) open_.back() = (std::uint64_t{1} << (count % 64)) - 1;
 }
 
 // Takes `e` into the set; false when that leaves an excluded set whole. The counts are
@@ -100,7 +104,7 @@ bool HittingSet::Take(int e) {
   ++taken_;
   for (const int c : conflicts_.of[e]) {
     --conflicts_.free[c];
-    ++conflicts_.decided[c];
+    if (conflicts_.decided[c]++ == 0) open_[c / 64] &= ~(std::uint64_t{1} << (c % 64));
   }
   bool ok = true;
   for (const int x : excluded_.of[e]) {
@@ -155,7 +159,7 @@ void HittingSet::Undo(size_t mark) {
     state_[e] = 0;
     for (const int c : conflicts_.of[e]) {
       ++conflicts_.free[c];
-      if (taken) --conflicts_.decided[c];
+      if (taken && --conflicts_.decided[c] == 0) open_[c / 64] |= std::uint64_t{1} << (c % 64);
     }
     for (const int x : excluded_.of[e]) {
       ++excluded_.free[x];
@@ -179,12 +183,14 @@ void HittingSet::Undo(size_t mark) {
 int HittingSet::Bound(int& branch) {
   for (std::vector<int>& bucket : by_size_) bucket.clear();
   bool open = false;
-  for (size_t c = 0; c < conflicts_.sets.size(); ++c) {
-    if (conflicts_.decided[c] > 0) continue;
-    const int size = conflicts_.free[c];
-    if (size >= static_cast<int>(by_size_.size())) by_size_.resize(size + 1);
-    by_size_[size].push_back(static_cast<int>(c));
-    open = true;
+  for (size_t w = 0; w < open_.size(); ++w) {
+    for (std::uint64_t bits = open_[w]; bits != 0; bits &= bits - 1) {
+      const int c = static_cast<int>(w * 64) + std::countr_zero(bits);
+      const int size = conflicts_.free[c];
+      if (size >= static_cast<int>(by_size_.size())) by_size_.resize(size + 1);
+      by_size_[size].push_back(c);
+      open = true;
+    }
   }
   branch = -1;
   if (!open) return taken_;

@@ -1,6 +1,7 @@
 #ifndef VIDO_ANALYSIS_HITTING_SET_H_
 #define VIDO_ANALYSIS_HITTING_SET_H_
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <vector>
@@ -83,6 +84,8 @@ class HittingSet {
   // Multipliers of the open conflicts from anchors on the way to this node, the
   // last one in force.
   std::vector<std::vector<double>> anchors_;
+  // The conflicts no element taken meets yet, a bit each in the order of conflicts_.
+  std::vector<std::uint64_t> open_;
   // Work space of the bound.
   std::vector<double> capacity_;
   std::vector<double> score_;

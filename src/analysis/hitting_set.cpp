@@ -1,7 +1,6 @@
 #include "analysis/hitting_set.h"
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <cstdint>
 
@@ -176,22 +175,18 @@ void HittingSet::Undo(size_t mark) {
 // Anchor) the packing starts from its multipliers: with u_c >= 0 on the open conflicts,
 // every set meeting them has at least sum u_c + sum over free elements of
 // min(0, 1 - their load), and the greedy packing adds what the elements with room left
-// can carry. `branch` is the free
-// element meeting the most open conflicts, each weighing 1 / size^3; -1 when every
-// conflict is met. Counting stops where the bound reaches the best set known (no
-// branch is needed then).
+// can carry. `branch` is the free element meeting the most open conflicts, each
+// weighing 1 / size^3; -1 when every conflict is met. Counting stops where the bound
+// reaches the best set known (no branch is needed then).
 int HittingSet::Bound(int& branch) {
   for (std::vector<int>& bucket : by_size_) bucket.clear();
   bool open = false;
-  for (size_t w = 0; w < open_.size(); ++w) {
-    for (std::uint64_t bits = open_[w]; bits != 0; bits &= bits - 1) {
-      const int c = static_cast<int>(w * 64) + std::countr_zero(bits);
-      const int size = conflicts_.free[c];
-      if (size >= static_cast<int>(by_size_.size())) by_size_.resize(size + 1);
-      by_size_[size].push_back(c);
-      open = true;
-    }
-  }
+  ForEachOpen([&](int c) {
+    const int size = conflicts_.free[c];
+    if (size >= static_cast<int>(by_size_.size())) by_size_.resize(size + 1);
+    by_size_[size].push_back(c);
+    open = true;
+  });
   branch = -1;
   if (!open) return taken_;
   std::fill(capacity_.begin(), capacity_.end(), 1.0);
@@ -308,9 +303,7 @@ bool HittingSet::Search() {
 std::vector<double> HittingSet::Anchor() {
   const int count = static_cast<int>(conflicts_.sets.size());
   std::vector<int> open;
-  for (int c = 0; c < count; ++c) {
-    if (conflicts_.decided[c] == 0) open.push_back(c);
-  }
+  ForEachOpen([&](int c) { open.push_back(c); });
   std::stable_sort(open.begin(), open.end(),
                    [&](int a, int b) { return conflicts_.free[a] < conflicts_.free[b]; });
   std::vector<double> u(count, 0.0);

@@ -1,6 +1,7 @@
 #ifndef VIDO_ANALYSIS_HITTING_SET_H_
 #define VIDO_ANALYSIS_HITTING_SET_H_
 
+#include <bit>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -53,6 +54,15 @@ class HittingSet {
   bool Propagate();
   void Undo(size_t mark);
   int Bound(int& branch);
+  // Calls f(c) for every open conflict c, in the order of conflicts_.
+  template <typename F>
+  void ForEachOpen(F f) const {
+    for (size_t w = 0; w < open_.size(); ++w) {
+      for (std::uint64_t bits = open_[w]; bits != 0; bits &= bits - 1) {
+        f(static_cast<int>(w * 64) + std::countr_zero(bits));
+      }
+    }
+  }
   bool Search();
   std::vector<double> Anchor();
   std::vector<signed char> Complete(const std::vector<int>& hint) const;

@@ -18,6 +18,24 @@ constexpr double kDoubtfulProof = 1e-7;
 
 }  // namespace
 
+// Row d implies row c when (a_c - a_d) x >= b_c - b_d for every x >= 0 whose weights sum
+// to 1: so when lambda's coefficient in c is no smaller and every weight's difference is
+// at least b_c - b_d.
+std::vector<std::pair<int, int>> ImpliedRows(const DropProgram& drop) {
+  std::vector<std::pair<int, int>> implied;
+  for (int c = 0; c < drop.m; ++c) {
+    for (int d = 0; d < drop.m; ++d) {
+      if (c == d || drop.a[c][0] < drop.a[d][0]) continue;
+      bool implies = true;
+      for (int j = 1; j < drop.p && implies; ++j) {
+        implies = drop.a[c][j] - drop.a[d][j] >= drop.b[c] - drop.b[d];
+      }
+      if (implies) implied.emplace_back(c + 1, d + 1);
+    }
+  }
+  return implied;
+}
+
 // The consistency check holds x = (lambda, k) in columns 1..p and one relaxation r_i per
 // row in columns p + i: a_i x + r_i >= b_i with r_i in [0, 999] for a dropped row and
 // [0, 0] for a kept one, so a choice of rows changes bounds only and every check after
@@ -71,6 +89,7 @@ DropSearch::DropSearch(const DropProgram& drop, UserPort* port, bool cold)
   farkas.b[p_ + 1] = 1;
   farkas.c[m_ + 1] = 1;
   farkas.c[m_ + 2] = -1;
+  implied_ = ImpliedRows(drop);
 }
 
 DropSearch::~DropSearch() = default;
@@ -106,7 +125,7 @@ DropSearch::Outcome DropSearch::Master(std::vector<int>& choice, bool& known, bo
   known = false;
   proven = true;
   // Elements of the hitting set problem: the row numbers.
-  HittingSet master(m_ + 1, conflicts_, excluded_);
+  HittingSet master(m_ + 1, conflicts_, excluded_, implied_);
   const int limit = best ? static_cast<int>(best->size()) : m_ + 1;
   std::vector<int> set;
   if (guess && master.Guess(limit, smallest_, hint_, set) == HittingSet::Result::kFound) {

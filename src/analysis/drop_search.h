@@ -2,6 +2,7 @@
 #define VIDO_ANALYSIS_DROP_SEARCH_H_
 
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "analysis/inconsistency_analysis.h"
@@ -10,6 +11,12 @@
 namespace vido {
 
 class UserPort;
+
+// The pairs (c, d) of analysis rows (1-based) where every parameter vector (lambda and
+// weights >= 0, the weights summing to 1) satisfying row d satisfies row c, as far as a
+// comparison of their coefficients shows. A smallest set to drop that drops c drops d as
+// well: keeping d, c holds anyway, and the set without c is smaller.
+std::vector<std::pair<int, int>> ImpliedRows(const DropProgram& drop);
 
 // The suggestions of the drop program found without its 0-1 program: the smallest sets
 // of analysis rows whose removal leaves the others consistent, each of minimum size
@@ -23,9 +30,11 @@ class UserPort;
 // smallest set that meets every conflict found and contains no excluded set (a
 // `HittingSet` search) is a lower bound; when the linear program says that set is
 // consistent, it is the answer, otherwise its conflict joins the others. The
-// conflicts stay valid for every later suggestion. The hitting-set search's local
-// search answers first without a proof: a failing guess gives conflicts as well, and a
-// consistent one becomes the set the proven search must beat.
+// conflicts stay valid for every later suggestion. The search looks only at sets that
+// drop the rows implying every row they drop (ImpliedRows): the smallest ones all do.
+// The hitting-set search's local search answers first without a proof: a failing guess
+// gives conflicts as well, and a consistent one becomes the set the proven search must
+// beat.
 class DropSearch {
  public:
   enum class Outcome { kFound, kNoMore, kStopped };
@@ -67,6 +76,7 @@ class DropSearch {
   std::vector<std::vector<double>> a_;  // rows over (lambda, k)
   std::vector<double> b_;               // right-hand sides with the margin
   std::vector<std::vector<int>> conflicts_;
+  std::vector<std::pair<int, int>> implied_;  // ImpliedRows
   std::vector<std::vector<int>> excluded_;
   std::vector<std::vector<int>> candidates_;  // consistent choices met on the way
   std::vector<int> hint_;                     // the last smallest set meeting the conflicts

@@ -64,8 +64,18 @@ int FreeElement(const std::vector<int>& set, const std::vector<signed char>& sta
 }  // namespace
 
 HittingSet::HittingSet(int elements, const std::vector<std::vector<int>>& conflicts,
-                       const std::vector<std::vector<int>>& excluded)
-    : n_(elements), state_(elements, 0), capacity_(elements), score_(elements) {
+                       const std::vector<std::vector<int>>& excluded,
+                       const std::vector<std::pair<int, int>>& implied)
+    : n_(elements),
+      takes_(elements),
+      leaves_(elements),
+      state_(elements, 0),
+      capacity_(elements),
+      score_(elements) {
+  for (const auto& [e, f] : implied) {
+    takes_[e].push_back(f);
+    leaves_[f].push_back(e);
+  }
   conflicts_.sets = Minimal(conflicts);
   excluded_.sets = Minimal(excluded);
   // The packing takes the conflicts of one size in this order: those of elements in few
@@ -112,6 +122,10 @@ bool HittingSet::Take(int e) {
     if (excluded_.free[x] == 0) ok = false;
     if (excluded_.free[x] == 1) queue_.push_back(-FreeElement(excluded_.sets[x], state_) - 1);
   }
+  for (const int f : takes_[e]) {
+    if (state_[f] < 0) ok = false;
+    if (state_[f] == 0) queue_.push_back(f + 1);
+  }
   return ok;
 }
 
@@ -129,6 +143,10 @@ bool HittingSet::Leave(int e) {
   for (const int x : excluded_.of[e]) {
     --excluded_.free[x];
     if (excluded_.decided[x]++ == 0) ++excluded_left_;
+  }
+  for (const int f : leaves_[e]) {
+    if (state_[f] > 0) ok = false;
+    if (state_[f] == 0) queue_.push_back(-f - 1);
   }
   return ok;
 }

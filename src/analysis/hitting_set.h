@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace vido {
@@ -21,8 +22,12 @@ class HittingSet {
  public:
   enum class Result { kFound, kNone, kStopped };
 
+  // `implied` pairs (e, f): the branch and bound looks only at sets that hold f wherever
+  // they hold e (the caller knows the sets it wants to be so). The local search's sets
+  // need not be: one smaller than every such set is the answer when none is below it.
   HittingSet(int elements, const std::vector<std::vector<int>>& conflicts,
-             const std::vector<std::vector<int>>& excluded);
+             const std::vector<std::vector<int>>& excluded,
+             const std::vector<std::pair<int, int>>& implied = {});
 
   // The smallest such set with fewer than `limit` elements (increasing); kNone when
   // there is none, kStopped when `stop` (asked now and then, may be empty) said so.
@@ -72,7 +77,9 @@ class HittingSet {
   int n_ = 0;
   Family conflicts_;
   Family excluded_;
-  std::vector<signed char> state_;  // 0 free, 1 taken, -1 left out
+  std::vector<std::vector<int>> takes_;   // per element, those taking it takes too
+  std::vector<std::vector<int>> leaves_;  // per element, those leaving it leaves out
+  std::vector<signed char> state_;        // 0 free, 1 taken, -1 left out
   std::vector<int> trail_;
   std::vector<int> queue_;  // elements to take (e + 1) or leave (-e - 1)
   int taken_ = 0;

@@ -11,6 +11,7 @@
 #include <optional>
 #include <random>
 
+#include "analysis/drop_search.h"
 #include "analysis/inconsistency_analysis.h"
 #include "analysis/robust_assignments.h"
 #include "common/fake_user_port.h"
@@ -218,6 +219,44 @@ TEST(DropProgramDifferential, SuggestionsHaveMinimumCardinality) {
   }
   SolverSetUserPort(nullptr);
   EXPECT_GT(checked, count / 3);
+}
+
+// Every pair of rows the search takes as implied is: GLPK's exact simplex finds no
+// parameter vector that satisfies row d and not row c (the least a_c x over row d, the
+// weights summing to 1, is at least b_c).
+TEST(DropProgramDifferential, ImpliedRowsHoldForEveryParameterVector) {
+  FakeUserPort port;
+  SolverSetUserPort(&port);
+  std::vector<Workspace> problems;
+  for (int seed = 1; seed <= 12; ++seed) {
+    std::mt19937 rng(seed);
+    problems.emplace_back();
+    testing::MakeRandomProblem(problems.back(), rng, true);
+  }
+  problems.push_back(testing::InconsistentProblem(5, 6, 60, 40, 3));
+  size_t pairs = 0;
+  for (Workspace& ws : problems) {
+    CalcRangeItemClick(ws, port);
+    const DropProgram drop = ReadDropProgram(ws);
+    for (const auto& [c, d] : ImpliedRows(drop)) {
+      DenseProgram p(drop.p, 2);
+      for (int j = 0; j < drop.p; ++j) {
+        p.c[j] = -drop.a[c - 1][j];
+        p.a[0][j] = drop.a[d - 1][j];
+        p.a[1][j] = j > 0 ? 1 : 0;
+      }
+      p.sense = {'>', '='};
+      p.b = {drop.b[d - 1], 1};
+      const testing::OracleResult least = SolveWithGlpk(p, OracleMethod::kExact);
+      ASSERT_TRUE(least.status == 0 || least.status == 3) << c << " from " << d;
+      if (least.status == 0) {
+        EXPECT_GE(-least.objective, drop.b[c - 1] - 1e-12) << c << " from " << d;
+      }
+      ++pairs;
+    }
+  }
+  SolverSetUserPort(nullptr);
+  EXPECT_GT(pairs, 100u);
 }
 
 // Examples a hidden vector gives with some moved two categories away: the first

@@ -121,6 +121,7 @@ DropSearch::Outcome DropSearch::Master(std::vector<int>& choice, bool& known, bo
   for (const std::vector<int>& candidate : candidates_) {
     if ((!best || candidate.size() < best->size()) && Allowed(candidate)) best = candidate;
   }
+  Report(best ? static_cast<int>(best->size()) : 0);
   choice.clear();
   known = false;
   proven = true;
@@ -140,6 +141,7 @@ DropSearch::Outcome DropSearch::Master(std::vector<int>& choice, bool& known, bo
   if (result == HittingSet::Result::kStopped) return Stopped(SolverStop::kCancelled);
   // Conflicts and excluded sets only ever join: no later set is smaller.
   smallest_ = result == HittingSet::Result::kFound ? static_cast<int>(set.size()) : limit;
+  Report(best ? static_cast<int>(best->size()) : 0);
   if (result == HittingSet::Result::kFound) {
     choice = std::move(set);
     hint_ = choice;
@@ -151,6 +153,12 @@ DropSearch::Outcome DropSearch::Master(std::vector<int>& choice, bool& known, bo
   choice = *best;
   known = true;
   return Outcome::kFound;
+}
+
+void DropSearch::Report(int found) {
+  if (!progress_ || reported_ == std::pair(smallest_, found)) return;
+  reported_ = {smallest_, found};
+  progress_(smallest_, found);
 }
 
 // No excluded set is part of `rows` (sorted).

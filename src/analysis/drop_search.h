@@ -1,6 +1,7 @@
 #ifndef VIDO_ANALYSIS_DROP_SEARCH_H_
 #define VIDO_ANALYSIS_DROP_SEARCH_H_
 
+#include <functional>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -53,9 +54,16 @@ class DropSearch {
   Outcome Next(std::vector<int>& dropped, std::vector<double>& solution);
   // Excludes `dropped` and every set containing it from the later suggestions.
   void Exclude(const std::vector<int>& dropped);
+  // Told while Next searches, each time one of them changes: the least size the next
+  // suggestion can have (none is proven smaller) and the size of the smallest consistent
+  // set found that it may be (0: none yet).
+  void SetProgress(std::function<void(int at_least, int found)> progress) {
+    progress_ = std::move(progress);
+  }
   SolverStop LastStop() const { return stop_; }
 
  private:
+  void Report(int found);
   bool Consistent(const std::vector<char>& dropped, std::vector<double>* solution);
   Outcome Master(std::vector<int>& choice, bool& known, bool& proven, bool guess);
   bool Allowed(const std::vector<int>& rows) const;
@@ -82,6 +90,8 @@ class DropSearch {
   std::vector<int> hint_;                     // the last smallest set meeting the conflicts
   int smallest_ = 0;                          // no set meeting the conflicts is smaller
   SolverStop stop_ = SolverStop::kNone;
+  std::function<void(int, int)> progress_;
+  std::pair<int, int> reported_{-1, -1};
 };
 
 }  // namespace vido

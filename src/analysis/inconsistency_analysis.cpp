@@ -103,6 +103,18 @@ void IAForm::SetMaxSuggestions(int count) {
 
 void FormActivate(IAForm& form) { form.suggestions_visible = false; }
 
+namespace {
+
+// What the window says while the search looks for the next suggestion.
+std::string SearchProgress(int at_least, int found) {
+  if (at_least <= 0 && found <= 0) return "";
+  std::string text = "Searching: at least " + std::to_string(at_least) + " constraints";
+  if (found > 0) text += "; a set of " + std::to_string(found) + " found";
+  return text;
+}
+
+}  // namespace
+
 void BSuggestClick(const Workspace& ws, UserPort& port, IAForm& form) {
   BusyCursor busy(port);
   form.suggestions_visible = true;
@@ -117,6 +129,7 @@ void BSuggestClick(const Workspace& ws, UserPort& port, IAForm& form) {
     }
     ~Searching() {
       form.searching = false;
+      form.progress.clear();
       if (form.repaint) form.repaint(form);
     }
   } searching(form);
@@ -127,7 +140,13 @@ void BSuggestClick(const Workspace& ws, UserPort& port, IAForm& form) {
     form.suggested_sets.clear();
     // The search holds programs of the table's size: made only when it runs.
     std::unique_ptr<DropSearch> search;
-    if (!form.drop_program) search = std::make_unique<DropSearch>(drop, &port, SolverColdStart());
+    if (!form.drop_program) {
+      search = std::make_unique<DropSearch>(drop, &port, SolverColdStart());
+      search->SetProgress([&form](int at_least, int found) {
+        form.progress = SearchProgress(at_least, found);
+        if (form.repaint) form.repaint(form);
+      });
+    }
     bool reported = false;  // the failure has had its message
     // The next smallest set (empty: no row needs to go) and the solution that goes with
     // it, from the 0-1 program itself or from the search; the set found is excluded from
@@ -179,6 +198,7 @@ void BSuggestClick(const Workspace& ws, UserPort& port, IAForm& form) {
       if (e > 0) {
         grid.SetCell(2, row, JoinNumbers(dropped));
         form.suggested_sets.push_back(dropped);
+        form.progress.clear();
         ++s;
         if (form.repaint) form.repaint(form);
       } else {

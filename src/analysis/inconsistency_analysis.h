@@ -57,6 +57,9 @@ struct IAForm {
   std::function<void(IAForm&)> show_modal;
   // While "Suggest" searches (the window shows it and offers to stop).
   bool searching = false;
+  // While it searches, what the search knows of the next suggestion ("Searching: at
+  // least 34 constraints; a set of 36 found"), for the window to show; empty otherwise.
+  std::string progress;
   // Called when the search starts and after each suggestion it adds, so that the window
   // shows them as they come.
   std::function<void(const IAForm&)> repaint;

@@ -182,6 +182,8 @@ void InconsistencyWindow::Show() {
   max_suggestions_->setValue(form_.max_suggestions);
   suggest_button_->setEnabled(!form_.searching);
   stop_button_->setEnabled(form_.searching);
+  searching_label_->setText(form_.progress.empty() ? "Searching..."
+                                                   : QString::fromStdString(form_.progress));
   searching_label_->setVisible(form_.searching);
 }
 

@@ -286,9 +286,10 @@ void ResultsTest::selectingACellSolvesForThatAssignment() {
   WindowFixture::Screenshot(&w, "results_selected");
 }
 
-// While "Suggest" searches, the window says so and offers Stop; each suggestion shows as
-// it comes. Esc stops the search and keeps the window and what was found, without a box;
-// closing the window while it searches stops it, and the window goes once it has.
+// While "Suggest" searches, the window says so (with the least size of the next
+// suggestion) and offers Stop; each suggestion shows as it comes. Esc stops the search and keeps
+// the window and what was found, without a box; closing the window while it searches stops it, and
+// the window goes once it has.
 void ResultsTest::suggestShowsItsSearchAndStops() {
   WindowFixture f;
   MainWindow& w = *f.window;
@@ -299,6 +300,7 @@ void ResultsTest::suggestShowsItsSearchAndStops() {
   InconsistencyWindow& ia = *w.IAForm();
   const auto shown_by_window = ia.Form().repaint;
   bool searching_seen = false;
+  bool progress_shown = false;
   int rows_when_stopped = -1;
   bool visible_after_esc = false;
   bool closing = false;
@@ -307,6 +309,10 @@ void ResultsTest::suggestShowsItsSearchAndStops() {
     if (!form.searching) return;
     searching_seen = searching_seen || (ia.SearchingLabel()->isVisible() &&
                                         ia.BStop()->isEnabled() && !ia.BSuggest()->isEnabled());
+    if (!form.progress.empty()) {
+      progress_shown =
+          progress_shown || ia.SearchingLabel()->text() == QString::fromStdString(form.progress);
+    }
     if (form.suggested_sets.size() == 1 && rows_when_stopped < 0) {
       rows_when_stopped = ia.StringGrid1()->model()->rowCount();
       if (closing) {
@@ -329,6 +335,7 @@ void ResultsTest::suggestShowsItsSearchAndStops() {
   };
   QVERIFY(f.Choose("InconsistMenu"));
   QVERIFY(searching_seen);
+  QVERIFY(progress_shown);
   QVERIFY(visible_after_esc);
   QCOMPARE(rows_when_stopped, 1);  // the first suggestion was on screen when it stopped
   QCOMPARE(ia.StringGrid1()->model()->rowCount(), 1);

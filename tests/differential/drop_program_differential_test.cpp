@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <optional>
 #include <random>
@@ -166,8 +167,32 @@ std::vector<std::string> CheckSuggestions(const Workspace& ws, int count, bool e
     IAForm form;
     form.SetMaxSuggestions(count);
     form.drop_program = drop_program;
+    // What the window is told while the search runs, with the suggestion it is about.
+    std::vector<std::pair<size_t, std::string>> progress;
+    form.repaint = [&](const IAForm& shown) {
+      if (!shown.progress.empty())
+        progress.emplace_back(shown.suggested_sets.size(), shown.progress);
+    };
     BSuggestClick(ws, port, form);
     EXPECT_TRUE(port.Errors().empty()) << label << ": " << port.Errors()[0];
+    EXPECT_TRUE(form.progress.empty()) << label;
+    // The search's bounds hold the size of the suggestion they were about.
+    if (!drop_program && form.suggested_sets.size() > 1) {
+      EXPECT_FALSE(progress.empty()) << label;
+    }
+    for (const auto& [next, text] : progress) {
+      if (next >= form.suggested_sets.size()) continue;
+      const size_t size = form.suggested_sets[next].size();
+      int at_least = 0;
+      int found = 0;
+      const int read = std::sscanf(
+          text.c_str(), "Searching: at least %d constraints; a set of %d found", &at_least, &found);
+      EXPECT_GE(read, 1) << label << ": " << text;
+      EXPECT_LE(at_least, static_cast<int>(size)) << label << ": " << text;
+      if (read == 2) {
+        EXPECT_GE(found, static_cast<int>(size)) << label << ": " << text;
+      }
+    }
     for (int row = 1; row < form.StringGrid1.RowCount(); ++row) {
       sizes[drop_program].push_back(form.StringGrid1.Cell(1, row));
     }

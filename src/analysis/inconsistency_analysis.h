@@ -60,8 +60,8 @@ struct IAForm {
   // While it searches, what the search knows of the next suggestion ("Searching: at
   // least 34 constraints; a set of 36 found"), for the window to show; empty otherwise.
   std::string progress;
-  // Called when the search starts and after each suggestion it adds, so that the window
-  // shows them as they come.
+  // Called when the search starts, after each suggestion it adds and when its progress
+  // changes, so that the window shows them as they come.
   std::function<void(const IAForm&)> repaint;
 
   IAForm();

@@ -141,7 +141,8 @@ DropSearch::Outcome DropSearch::Master(std::vector<int>& choice, bool& known, bo
   if (result == HittingSet::Result::kStopped) return Stopped(SolverStop::kCancelled);
   // Conflicts and excluded sets only ever join: no later set is smaller.
   smallest_ = result == HittingSet::Result::kFound ? static_cast<int>(set.size()) : limit;
-  Report(best ? static_cast<int>(best->size()) : 0);
+  if (result == HittingSet::Result::kFound || best)
+    Report(best ? static_cast<int>(best->size()) : 0);
   if (result == HittingSet::Result::kFound) {
     choice = std::move(set);
     hint_ = choice;

@@ -107,10 +107,14 @@ namespace {
 
 // What the window says while the search looks for the next suggestion.
 std::string SearchProgress(int at_least, int found) {
-  if (at_least <= 0 && found <= 0) return "";
-  std::string text = "Searching: at least " + std::to_string(at_least) + " constraints";
-  if (found > 0) text += "; a set of " + std::to_string(found) + " found";
-  return text;
+  std::string text;
+  if (at_least > 0) {
+    text =
+        "at least " + std::to_string(at_least) + (at_least == 1 ? " constraint" : " constraints");
+  }
+  if (found > 0)
+    text += (text.empty() ? "" : "; ") + ("a set of " + std::to_string(found) + " found");
+  return text.empty() ? text : "Searching: " + text;
 }
 
 }  // namespace

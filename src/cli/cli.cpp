@@ -62,7 +62,7 @@ const std::vector<CommandEntry>& Commands() {
        "      --chart draws the category ranges of every action into the SVG file SVG.",
        CliAnalyse},
       {"inconsistency",
-       "inconsistency IN [--max N] [--accept] [--format json|csv] [--drop-program]",
+       "inconsistency IN [--max N] [--accept] [--format json|csv] [--drop-program] [--progress]",
        "Runs the results on IN and, when the information is inconsistent, the\n"
        "      inconsistency analysis' \"Suggest\": prints the constraints (numbered) and\n"
        "      up to N (3 to 30, default 5) smallest alternative sets of constraints whose\n"
@@ -71,7 +71,9 @@ const std::vector<CommandEntry>& Commands() {
        "      prints the results, the constraints and the suggestions as JSON or CSV.\n"
        "      Suggestions are printed as they are found. --drop-program solves the 0-1\n"
        "      program with a relaxation of 999 per constraint itself (the same sizes,\n"
-       "      far slower on large problems).",
+       "      far slower on large problems). --progress tells on standard error, while\n"
+       "      the search runs, the least size of the next suggestion and the best set\n"
+       "      found so far.",
        CliInconsistency},
       {"acceptability",
        "acceptability IN [--samples N] [--seed S] [--csv OUT [--overwrite]] [--progress]",

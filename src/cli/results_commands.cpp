@@ -149,7 +149,7 @@ int PrintSuggestionRows(std::ostream& out, const Table& grid, int first, bool fi
 
 int CliInconsistency(const CliArgs& args, std::ostream& out, std::ostream& err) {
   const CliArguments parsed =
-      SplitArguments(args, {"--max", "--format"}, {"--accept", "--drop-program"}, 1);
+      SplitArguments(args, {"--max", "--format"}, {"--accept", "--drop-program", "--progress"}, 1);
   if (!parsed.error.empty()) return UsageError(err, "inconsistency", parsed.error);
   OutputForm output;
   if (!ReadOutputForm(parsed, output)) {
@@ -164,6 +164,14 @@ int CliInconsistency(const CliArgs& args, std::ostream& out, std::ostream& err) 
     form.SetMaxSuggestions(*count);
   }
   form.drop_program = parsed.Flag("--drop-program");
+  // With --progress, what the search knows of the next suggestion, each time it changes.
+  std::string progress;
+  auto show_progress = [&, on = parsed.Flag("--progress")](const IAForm& shown) {
+    if (!on || shown.progress.empty() || shown.progress == progress) return;
+    progress = shown.progress;
+    err << "progress: " << progress << '\n';
+  };
+  form.repaint = show_progress;
   Workspace ws;
   CliUserPort port(err);
   if (!LoadProblem(parsed.plain[0], ws, port)) return kExitError;
@@ -198,6 +206,7 @@ int CliInconsistency(const CliArgs& args, std::ostream& out, std::ostream& err) 
   int printed = 0;
   form.repaint = [&](const IAForm& shown) {
     printed = PrintSuggestionRows(out, shown.StringGrid1, printed, true);
+    show_progress(shown);
   };
   form.show_modal = [&](IAForm& shown) {
     PrintAnalysisTable(out, ws.IGrid);

@@ -127,7 +127,15 @@ TEST(CliInconsistency, SuggestionsOfTheInconsistentExample) {
     std::sort(removed.begin(), removed.end());
     EXPECT_EQ(removed, (std::vector<std::string>{"16", "25", "5"}));
     EXPECT_NE(run.err.find("information: There are no more alternatives"), std::string::npos);
+    EXPECT_EQ(run.err.find("progress:"), std::string::npos);
   }
+  // --progress: what the search knows of the next one, on standard error only.
+  const CliRun told = RunVido(
+      {"inconsistency", Example("suppliers-inconsistent.tri"), "--max", "10", "--progress"});
+  EXPECT_EQ(told.status, 0) << told.err;
+  EXPECT_NE(told.err.find("progress: Searching: at least 1 constraint\n"), std::string::npos)
+      << told.err;
+  EXPECT_EQ(told.out.find("progress:"), std::string::npos);
 }
 
 // Files named as the engine's working files, in the folder the user runs the program

@@ -476,6 +476,9 @@ std::vector<signed char> HittingSet::Improve(std::vector<signed char> in, int li
   std::vector<long> score(n_, 0);  // out: weight it would meet; in: minus weight it alone meets
   std::vector<long> age(n_, 0);    // the step it last came in or went
   std::vector<int> met(count, 0);
+  // Per conflict, the exclusive or of its elements in the set: the one that meets it
+  // where only one does.
+  std::vector<int> sole(count, 0);
   std::vector<int> open;
   std::vector<int> at(count, -1);  // place in `open`
   std::vector<int> members;
@@ -483,7 +486,10 @@ std::vector<signed char> HittingSet::Improve(std::vector<signed char> in, int li
     if (in[e] > 0) members.push_back(e);
   }
   for (int c = 0; c < count; ++c) {
-    for (const int e : conflicts_.sets[c]) met[c] += in[e] > 0;
+    for (const int e : conflicts_.sets[c]) {
+      met[c] += in[e] > 0;
+      if (in[e] > 0) sole[c] ^= e;
+    }
     if (met[c] == 0) {
       at[c] = static_cast<int>(open.size());
       open.push_back(c);
@@ -506,8 +512,9 @@ std::vector<signed char> HittingSet::Improve(std::vector<signed char> in, int li
         at[c] = -1;
         for (const int f : conflicts_.sets[c]) score[f] -= f != u ? weight[c] : 0;
       } else if (met[c] == 1) {
-        for (const int f : conflicts_.sets[c]) score[f] += in[f] > 0 && f != u ? weight[c] : 0;
+        score[sole[c]] += weight[c];  // no longer the only one
       }
+      sole[c] ^= u;
       ++met[c];
     }
     score[u] = -score[u];
@@ -518,12 +525,13 @@ std::vector<signed char> HittingSet::Improve(std::vector<signed char> in, int li
     age[v] = step;
     for (const int c : conflicts_.of[v]) {
       --met[c];
+      sole[c] ^= v;
       if (met[c] == 0) {
         at[c] = static_cast<int>(open.size());
         open.push_back(c);
         for (const int f : conflicts_.sets[c]) score[f] += f != v ? weight[c] : 0;
       } else if (met[c] == 1) {
-        for (const int f : conflicts_.sets[c]) score[f] -= in[f] > 0 ? weight[c] : 0;
+        score[sole[c]] -= weight[c];  // now the only one
       }
     }
     score[v] = -score[v];

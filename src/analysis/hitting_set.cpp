@@ -21,23 +21,34 @@ constexpr int kAnchorTrialSteps = 30;
 constexpr int kAnchorFlatSteps = 10;
 
 // Sets that contain another one of the family say nothing more: out they go (so do
-// repeated ones).
+// repeated ones). A kept set is filed under its element in the fewest sets of the family,
+// and a set is tested only against those filed under its own elements.
 std::vector<std::vector<int>> Minimal(std::vector<std::vector<int>> sets) {
+  int largest = -1;
   for (std::vector<int>& set : sets) {
     std::sort(set.begin(), set.end());
     set.erase(std::unique(set.begin(), set.end()), set.end());
+    if (!set.empty()) largest = std::max(largest, set.back());
   }
   std::stable_sort(
       sets.begin(), sets.end(),
       [](const std::vector<int>& a, const std::vector<int>& b) { return a.size() < b.size(); });
+  const size_t elements = static_cast<size_t>(largest + 1);
+  std::vector<int> frequency(elements, 0);
+  for (const std::vector<int>& set : sets) {
+    for (const int e : set) ++frequency[e];
+  }
   std::vector<std::vector<int>> kept;
-  std::vector<std::vector<int>> starting;  // kept sets by their first element
+  std::vector<std::vector<int>> filed(elements);  // kept sets by their rarest element
+  std::vector<size_t> mark(elements, 0);          // the elements of the set tested
+  size_t stamp = 0;
   for (std::vector<int>& set : sets) {
+    ++stamp;
+    for (const int e : set) mark[e] = stamp;
     bool covered = false;
     for (size_t t = 0; t < set.size() && !covered; ++t) {
-      if (set[t] >= static_cast<int>(starting.size())) break;
-      for (const int k : starting[set[t]]) {
-        if (std::includes(set.begin(), set.end(), kept[k].begin(), kept[k].end())) {
+      for (const int k : filed[set[t]]) {
+        if (std::all_of(kept[k].begin(), kept[k].end(), [&](int e) { return mark[e] == stamp; })) {
           covered = true;
           break;
         }
@@ -45,8 +56,9 @@ std::vector<std::vector<int>> Minimal(std::vector<std::vector<int>> sets) {
     }
     if (covered) continue;
     if (!set.empty()) {
-      if (set[0] >= static_cast<int>(starting.size())) starting.resize(set[0] + 1);
-      starting[set[0]].push_back(static_cast<int>(kept.size()));
+      const int rarest = *std::min_element(
+          set.begin(), set.end(), [&](int a, int b) { return frequency[a] < frequency[b]; });
+      filed[rarest].push_back(static_cast<int>(kept.size()));
     }
     kept.push_back(std::move(set));
   }

@@ -239,16 +239,20 @@ int HittingSet::Bound(int& branch) {
     if (taken_ + packed > best_ - 1 + 1e-9) return best_;
   }
   for (size_t size = 1; size < by_size_.size(); ++size) {
+    const double weight = 1.0 / static_cast<double>(size * size * size);
     for (const int c : by_size_[size]) {
       double y = 1;
       for (const int e : conflicts_.sets[c]) {
-        if (state_[e] == 0) y = std::min(y, capacity_[e]);
-      }
-      y = std::max(y, 0.0);
-      for (const int e : conflicts_.sets[c]) {
         if (state_[e] != 0) continue;
-        capacity_[e] -= y;
-        score_[e] += 1.0 / static_cast<double>(size * size * size);
+        y = std::min(y, capacity_[e]);
+        score_[e] += weight;
+      }
+      if (y > 0) {
+        for (const int e : conflicts_.sets[c]) {
+          if (state_[e] == 0) capacity_[e] -= y;
+        }
+      } else {
+        y = 0;
       }
       packed += y;
       // Already enough to prune: the rest would only add.

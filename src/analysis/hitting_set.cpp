@@ -224,9 +224,10 @@ int HittingSet::Bound(int& branch) {
   double packed = 0;
   if (!anchors_.empty()) {
     const std::vector<double>& u = anchors_.back();
-    for (const std::vector<int>& bucket : by_size_) {
-      for (const int c : bucket) {
-        if (u[c] <= 0) continue;
+    const std::vector<std::uint64_t>& positive = positive_.back();
+    for (size_t w = 0; w < open_.size(); ++w) {
+      for (std::uint64_t bits = open_[w] & positive[w]; bits != 0; bits &= bits - 1) {
+        const int c = static_cast<int>(w * 64) + std::countr_zero(bits);
         for (const int e : conflicts_.sets[c]) {
           if (state_[e] == 0) capacity_[e] -= u[c];
         }
@@ -315,12 +316,20 @@ bool HittingSet::Search() {
       bool anchored = false;
       if (excluded_left_ > left) {
         if (std::vector<double> u = Anchor(); !u.empty()) {
+          std::vector<std::uint64_t> positive(open_.size(), 0);
+          for (size_t c = 0; c < u.size(); ++c) {
+            if (u[c] > 0) positive[c / 64] |= std::uint64_t{1} << (c % 64);
+          }
           anchors_.push_back(std::move(u));
+          positive_.push_back(std::move(positive));
           anchored = true;
         }
       }
       go_on = Search();
-      if (anchored) anchors_.pop_back();
+      if (anchored) {
+        anchors_.pop_back();
+        positive_.pop_back();
+      }
     }
     Undo(mark);
     if (!go_on) return false;
@@ -615,6 +624,7 @@ void HittingSet::Start(int limit, int known, const std::vector<int>& hint) {
   Undo(0);
   queue_.clear();
   anchors_.clear();
+  positive_.clear();
   hinted_.assign(n_, 0);
   for (const int e : hint) {
     if (e >= 0 && e < n_) hinted_[e] = 1;

@@ -101,6 +101,7 @@ class HittingSet {
   // Multipliers of the open conflicts from anchors on the way to this node, the
   // last one in force.
   std::vector<std::vector<double>> anchors_;
+  std::vector<std::vector<std::uint64_t>> positive_;  // their conflicts of u_c > 0, a bit each
   // The conflicts no element taken meets yet, a bit each in the order of conflicts_.
   std::vector<std::uint64_t> open_;
   // Work space of the bound.

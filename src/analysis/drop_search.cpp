@@ -121,7 +121,8 @@ DropSearch::Outcome DropSearch::Master(std::vector<int>& choice, bool& known, bo
   for (const std::vector<int>& candidate : candidates_) {
     if ((!best || candidate.size() < best->size()) && Allowed(candidate)) best = candidate;
   }
-  Report(best ? static_cast<int>(best->size()) : 0);
+  const int found = best ? static_cast<int>(best->size()) : 0;
+  Report(found);
   choice.clear();
   known = false;
   proven = true;
@@ -141,8 +142,7 @@ DropSearch::Outcome DropSearch::Master(std::vector<int>& choice, bool& known, bo
   if (result == HittingSet::Result::kStopped) return Stopped(SolverStop::kCancelled);
   // Conflicts and excluded sets only ever join: no later set is smaller.
   smallest_ = result == HittingSet::Result::kFound ? static_cast<int>(set.size()) : limit;
-  if (result == HittingSet::Result::kFound || best)
-    Report(best ? static_cast<int>(best->size()) : 0);
+  if (result == HittingSet::Result::kFound || best) Report(found);
   if (result == HittingSet::Result::kFound) {
     choice = std::move(set);
     hint_ = choice;

@@ -223,17 +223,15 @@ int HittingSet::Bound(int& branch) {
   std::fill(score_.begin(), score_.end(), 0.0);
   double packed = 0;
   if (!anchors_.empty()) {
-    const std::vector<double>& u = anchors_.back();
-    const std::vector<std::uint64_t>& positive = positive_.back();
-    for (size_t w = 0; w < open_.size(); ++w) {
-      for (std::uint64_t bits = open_[w] & positive[w]; bits != 0; bits &= bits - 1) {
-        const int c = static_cast<int>(w * 64) + std::countr_zero(bits);
-        for (const int e : conflicts_.sets[c]) {
-          if (state_[e] == 0) capacity_[e] -= u[c];
-        }
-        packed += u[c];
-      }
-    }
+    const Multipliers& anchor = anchors_.back();
+    ForEachOpen(
+        [&](int c) {
+          for (const int e : conflicts_.sets[c]) {
+            if (state_[e] == 0) capacity_[e] -= anchor.u[c];
+          }
+          packed += anchor.u[c];
+        },
+        &anchor.positive);
     for (int e = 0; e < n_; ++e) {
       if (state_[e] == 0 && capacity_[e] < 0) packed += capacity_[e];
     }
@@ -320,16 +318,12 @@ bool HittingSet::Search() {
           for (size_t c = 0; c < u.size(); ++c) {
             if (u[c] > 0) positive[c / 64] |= std::uint64_t{1} << (c % 64);
           }
-          anchors_.push_back(std::move(u));
-          positive_.push_back(std::move(positive));
+          anchors_.push_back({std::move(u), std::move(positive)});
           anchored = true;
         }
       }
       go_on = Search();
-      if (anchored) {
-        anchors_.pop_back();
-        positive_.pop_back();
-      }
+      if (anchored) anchors_.pop_back();
     }
     Undo(mark);
     if (!go_on) return false;
@@ -351,7 +345,7 @@ std::vector<double> HittingSet::Anchor() {
                    [&](int a, int b) { return conflicts_.free[a] < conflicts_.free[b]; });
   std::vector<double> u(count, 0.0);
   if (!anchors_.empty()) {
-    for (const int c : open) u[c] = anchors_.back()[c];
+    for (const int c : open) u[c] = anchors_.back().u[c];
   }
   // The Lagrangian bound of u, with the load of every free element.
   std::vector<double> load(n_, 0.0);
@@ -624,7 +618,6 @@ void HittingSet::Start(int limit, int known, const std::vector<int>& hint) {
   Undo(0);
   queue_.clear();
   anchors_.clear();
-  positive_.clear();
   hinted_.assign(n_, 0);
   for (const int e : hint) {
     if (e >= 0 && e < n_) hinted_[e] = 1;

@@ -59,11 +59,13 @@ class HittingSet {
   bool Propagate();
   void Undo(size_t mark);
   int Bound(int& branch);
-  // Calls f(c) for every open conflict c, in the order of conflicts_.
+  // Calls f(c) for every open conflict c, in the order of conflicts_; with `among`, only
+  // for those whose bit it holds too.
   template <typename F>
-  void ForEachOpen(F f) const {
+  void ForEachOpen(F f, const std::vector<std::uint64_t>* among = nullptr) const {
     for (size_t w = 0; w < open_.size(); ++w) {
-      for (std::uint64_t bits = open_[w]; bits != 0; bits &= bits - 1) {
+      const std::uint64_t open = among != nullptr ? open_[w] & (*among)[w] : open_[w];
+      for (std::uint64_t bits = open; bits != 0; bits &= bits - 1) {
         f(static_cast<int>(w * 64) + std::countr_zero(bits));
       }
     }
@@ -99,9 +101,12 @@ class HittingSet {
   bool stopped_ = false;
   std::function<bool()> stop_;
   // Multipliers of the open conflicts from anchors on the way to this node, the
-  // last one in force.
-  std::vector<std::vector<double>> anchors_;
-  std::vector<std::vector<std::uint64_t>> positive_;  // their conflicts of u_c > 0, a bit each
+  // last one in force, with a bit for each conflict of u_c > 0.
+  struct Multipliers {
+    std::vector<double> u;
+    std::vector<std::uint64_t> positive;
+  };
+  std::vector<Multipliers> anchors_;
   // The conflicts no element taken meets yet, a bit each in the order of conflicts_.
   std::vector<std::uint64_t> open_;
   // Work space of the bound.

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdint>
 
+#include "lp/solver_session.h"
+
 namespace vido {
 
 namespace {
@@ -19,6 +21,10 @@ constexpr long kImproveStepsMost = 100000;
 constexpr int kAnchorSteps = 300;
 constexpr int kAnchorTrialSteps = 30;
 constexpr int kAnchorFlatSteps = 10;
+// An anchor whose subgradient bound stays this many elements below the set to beat
+// heads a search of millions of nodes: there the linear program's own optimum, a few
+// elements higher and found by the simplex in well under a second, pays many times.
+constexpr double kExactAnchorGap = 15;
 
 // Sets that contain another one of the family say nothing more: out they go (so do
 // repeated ones). A kept set is filed under its element in the fewest sets of the family,
@@ -83,7 +89,8 @@ HittingSet::HittingSet(int elements, const std::vector<std::vector<int>>& confli
       leaves_(elements),
       state_(elements, 0),
       capacity_(elements),
-      score_(elements) {
+      score_(elements),
+      exact_anchor_gap_(kExactAnchorGap) {
   for (const auto& [e, f] : implied) {
     takes_[e].push_back(f);
     leaves_[f].push_back(e);
@@ -411,8 +418,45 @@ std::vector<double> HittingSet::Anchor() {
       u[open[k]] = std::max(0.0, u[open[k]] + length * step[k]);
     }
   }
+  if (anchors_.empty() && target - top >= exact_anchor_gap_) {
+    if (std::vector<double> exact = PackingOptimum(open); !exact.empty()) {
+      u = std::move(exact);
+      if (const double value = lagrangian(); value > top) {
+        top = value;
+        best = u;
+      }
+    }
+  }
   if (top < first + 1) return {};
   return best;
+}
+
+// The most the open conflicts `open` can be packed: multipliers u_c >= 0 (0 for the
+// others) of the greatest sum whose load on no free element exceeds 1, the linear
+// relaxation's own bound; empty when the simplex did not finish.
+std::vector<double> HittingSet::PackingOptimum(const std::vector<int>& open) const {
+  std::vector<int> row(n_, 0);
+  int rows = 0;
+  for (int e = 0; e < n_; ++e) {
+    if (state_[e] == 0) row[e] = ++rows;
+  }
+  const int columns = static_cast<int>(open.size());
+  if (rows == 0 || columns == 0) return {};
+  SolverSession session;
+  DenseProgram& packing = session.Program();
+  packing = DenseProgram::Empty(columns, rows);
+  for (int k = 1; k <= columns; ++k) {
+    packing.c[k] = 1;
+    for (const int e : conflicts_.sets[open[k - 1]]) {
+      if (state_[e] == 0) packing.A(row[e], k) = 1;
+    }
+  }
+  for (int i = 1; i <= rows; ++i) packing.b[i] = 1;
+  if (session.Solve() != SolveStatus::kOptimal) return {};
+  // Any u >= 0 bounds (an element loaded beyond 1 counts against it): rounding is safe.
+  std::vector<double> u(conflicts_.sets.size(), 0.0);
+  for (int k = 1; k <= columns; ++k) u[open[k - 1]] = std::max(0.0, session.Values()[k]);
+  return u;
 }
 
 // `hint` made a set meeting the conflicts greedily: each excluded set it holds loses

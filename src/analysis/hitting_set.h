@@ -44,6 +44,10 @@ class HittingSet {
   // Without the local search the branch and bound finds every set itself (the tests
   // check its bounds so).
   void SetLocalSearch(bool on) { local_search_ = on; }
+  // The gap between an anchor's subgradient bound and the set to beat from which the
+  // anchor takes the packing's linear optimum instead (0: always; the tests check that
+  // one so).
+  void SetExactAnchorGap(double gap) { exact_anchor_gap_ = gap; }
 
  private:
   struct Family {
@@ -72,6 +76,7 @@ class HittingSet {
   }
   bool Search();
   std::vector<double> Anchor();
+  std::vector<double> PackingOptimum(const std::vector<int>& open) const;
   std::vector<signed char> Complete(const std::vector<int>& hint) const;
   std::vector<signed char> Improve(std::vector<signed char> in, int limit) const;
   bool Completes(const std::vector<signed char>& in, int e) const;
@@ -112,6 +117,7 @@ class HittingSet {
   // Work space of the bound.
   std::vector<double> capacity_;
   std::vector<double> score_;
+  double exact_anchor_gap_;
   std::vector<std::vector<int>> by_size_;
 };
 

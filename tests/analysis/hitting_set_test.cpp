@@ -64,16 +64,19 @@ int SmallestByEnumeration(int n, const Sets& conflicts, const Sets& excluded,
 }
 
 // The search against enumeration on one family, with and without its local search (the
-// branch and bound's bounds alone must not cut the smallest set). With implications the
+// branch and bound's bounds alone must not cut the smallest set), and without it with
+// every anchor the packing's linear optimum. With implications the
 // local search's set, not closed under them, may be smaller than the smallest closed one
 // and is answered when the search finds none below it.
 void CheckAgainstEnumeration(int n, const Sets& conflicts, const Sets& excluded,
                              std::mt19937& random, const Pairs& implied = {}) {
   const int expected = SmallestByEnumeration(n, conflicts, excluded, implied);
-  for (const bool local : {true, false}) {
-    SCOPED_TRACE(testing::Message() << "local search " << local);
+  for (const int mode : {0, 1, 2}) {
+    const bool local = mode == 0;
+    SCOPED_TRACE(testing::Message() << "mode " << mode);
     HittingSet search(n, conflicts, excluded, implied);
     search.SetLocalSearch(local);
+    if (mode == 2) search.SetExactAnchorGap(0);
     std::vector<int> found;
     const HittingSet::Result result = search.Solve(n + 1, 0, {}, found, {});
     if (local && !implied.empty()) {

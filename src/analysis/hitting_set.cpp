@@ -21,10 +21,6 @@ constexpr long kImproveStepsMost = 100000;
 constexpr int kAnchorSteps = 300;
 constexpr int kAnchorTrialSteps = 30;
 constexpr int kAnchorFlatSteps = 10;
-// An anchor whose subgradient bound stays this many elements below the set to beat
-// heads a search of millions of nodes: there the linear program's own optimum, a few
-// elements higher and found by the simplex in well under a second, pays many times.
-constexpr double kExactAnchorGap = 15;
 
 // Sets that contain another one of the family say nothing more: out they go (so do
 // repeated ones). A kept set is filed under its element in the fewest sets of the family,
@@ -89,8 +85,7 @@ HittingSet::HittingSet(int elements, const std::vector<std::vector<int>>& confli
       leaves_(elements),
       state_(elements, 0),
       capacity_(elements),
-      score_(elements),
-      exact_anchor_gap_(kExactAnchorGap) {
+      score_(elements) {
   for (const auto& [e, f] : implied) {
     takes_[e].push_back(f);
     leaves_[f].push_back(e);

@@ -92,6 +92,11 @@ class HittingSet {
   int taken_ = 0;
   int excluded_left_ = 0;  // excluded sets with an element left out
   bool local_search_ = true;
+  // An anchor whose subgradient bound stays this many elements below the set to beat
+  // heads a search of millions of nodes: there the linear program's own optimum, a few
+  // elements higher and found by the simplex in well under a second, pays many times.
+  static constexpr double kExactAnchorGap = 15;
+  double exact_anchor_gap_ = kExactAnchorGap;
   struct Terms {
     int limit;
     int known;
@@ -117,7 +122,6 @@ class HittingSet {
   // Work space of the bound.
   std::vector<double> capacity_;
   std::vector<double> score_;
-  double exact_anchor_gap_;
   std::vector<std::vector<int>> by_size_;
 };
 

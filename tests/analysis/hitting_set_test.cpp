@@ -71,12 +71,17 @@ int SmallestByEnumeration(int n, const Sets& conflicts, const Sets& excluded,
 void CheckAgainstEnumeration(int n, const Sets& conflicts, const Sets& excluded,
                              std::mt19937& random, const Pairs& implied = {}) {
   const int expected = SmallestByEnumeration(n, conflicts, excluded, implied);
-  for (const int mode : {0, 1, 2}) {
-    const bool local = mode == 0;
-    SCOPED_TRACE(testing::Message() << "mode " << mode);
+  struct Mode {
+    bool local;
+    bool exact_anchors;
+  };
+  for (const auto [local, exact_anchors] :
+       {Mode{true, false}, Mode{false, false}, Mode{false, true}}) {
+    SCOPED_TRACE(testing::Message()
+                 << "local search " << local << ", exact anchors " << exact_anchors);
     HittingSet search(n, conflicts, excluded, implied);
     search.SetLocalSearch(local);
-    if (mode == 2) search.SetExactAnchorGap(0);
+    if (exact_anchors) search.SetExactAnchorGap(0);
     std::vector<int> found;
     const HittingSet::Result result = search.Solve(n + 1, 0, {}, found, {});
     if (local && !implied.empty()) {

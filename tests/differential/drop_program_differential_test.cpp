@@ -313,5 +313,73 @@ TEST(DropProgramDifferential, PlantedContradictions) {
   }
 }
 
+// Whether the rows `kept` can hold together, every other row relaxed by 999 as in the
+// drop program: GLPK's exact simplex over lambda and the weights alone.
+bool KeptRowsHold(const DropProgram& drop, const std::vector<int>& kept) {
+  DenseProgram p(drop.p, drop.m + 1);
+  for (int i = 0; i < drop.m; ++i) {
+    p.a[i] = std::vector<double>(drop.a[i].begin(), drop.a[i].begin() + drop.p);
+    p.sense[i] = '>';
+    const bool keep = std::count(kept.begin(), kept.end(), i + 1) > 0;
+    p.b[i] = drop.b[i] - (keep ? 0 : 999);
+  }
+  for (int j = 1; j < drop.p; ++j) p.a[drop.m][j] = 1;
+  p.sense[drop.m] = '=';
+  p.b[drop.m] = 1;
+  return SolveWithGlpk(p, OracleMethod::kExact).status == 0;
+}
+
+// "There are no more alternatives" at the program's criteria and actions, only when it
+// holds: every later set keeps a row of each suggestion (it contains none of them), so
+// none exists exactly when no such choice of rows holds together on its own.
+TEST(DropProgramDifferential, NoMoreAlternativesIsProven) {
+  struct Size {
+    int k, m, examples, contradictions;
+    size_t suggestions;
+  };
+  std::vector<Size> sizes = {{6, 300, 200, 6, 1}};
+  // 411 analysis rows, 1840 choices of two rows.
+  if (std::getenv("VIDO_SLOW_TESTS") != nullptr) sizes.push_back({6, 1000, 250, 10, 2});
+  for (const Size size : sizes) {
+    const std::string label =
+        std::to_string(size.m) + " actions, " + std::to_string(size.examples) + " examples";
+    Workspace ws =
+        testing::InconsistentProblem(12, size.k, size.m, size.examples, size.contradictions);
+    FakeUserPort port;
+    SolverSetUserPort(&port);
+    CalcRangeItemClick(ws, port);
+    IAForm form;
+    form.SetMaxSuggestions(5);
+    BSuggestClick(ws, port, form);
+    SolverSetUserPort(nullptr);
+    ASSERT_EQ(form.suggested_sets.size(), size.suggestions) << label;
+    EXPECT_EQ(port.Informations(), std::vector<std::string>{"There are no more alternatives"})
+        << label;
+    EXPECT_EQ(CheckSuggestions(ws, 5, false, label).size(), size.suggestions) << label;
+    const DropProgram drop = ReadDropProgram(ws);
+    // The check holds where a suggestion says so: all the rows but the first one's.
+    std::vector<int> rest;
+    for (int i = 1; i <= drop.m; ++i) {
+      if (!std::binary_search(form.suggested_sets[0].begin(), form.suggested_sets[0].end(), i))
+        rest.push_back(i);
+    }
+    ASSERT_TRUE(KeptRowsHold(drop, rest)) << label;
+    // Every choice of one row from each suggestion.
+    std::vector<size_t> at(form.suggested_sets.size(), 0);
+    int choices = 0;
+    for (bool more = true; more; ++choices) {
+      std::vector<int> kept;
+      for (size_t s = 0; s < at.size(); ++s) kept.push_back(form.suggested_sets[s][at[s]]);
+      ASSERT_FALSE(KeptRowsHold(drop, kept)) << label << ": " << JoinForTest(kept);
+      more = false;
+      for (size_t s = 0; s < at.size() && !more; ++s) {
+        more = ++at[s] < form.suggested_sets[s].size();
+        if (!more) at[s] = 0;
+      }
+    }
+    EXPECT_GT(choices, 5) << label;
+  }
+}
+
 }  // namespace
 }  // namespace vido

@@ -530,9 +530,17 @@ bool HittingSet::Completes(const std::vector<signed char>& in, int e) const {
 // smallest set found (states as in state_), empty when none was below `limit`.
 std::vector<signed char> HittingSet::Improve(std::vector<signed char> in, int limit) const {
   const int count = static_cast<int>(conflicts_.sets.size());
-  std::vector<long> weight(count, 1);
+  // Every step adds 1 to the weight of each open conflict and to the score of each of
+  // its elements. Rather than walk them all, the count of steps `now` stands in for it:
+  // an open conflict weighs base[c] + now (base[c] counts back from the step it
+  // opened), a closed one base[c]; an element outside the set scores
+  // score[e] + now * open_in[e], open_in[e] being the open conflicts it is in (an
+  // element of the set is in none of them).
+  long now = 0;
+  std::vector<long> base(count, 1);
   std::vector<long> score(n_, 0);  // out: weight it would meet; in: minus weight it alone meets
-  std::vector<long> age(n_, 0);    // the step it last came in or went
+  std::vector<int> open_in(n_, 0);
+  std::vector<long> age(n_, 0);  // the step it last came in or went
   std::vector<int> met(count, 0);
   // Per conflict, the exclusive or of its elements in the set: the one that meets it
   // where only one does.
@@ -553,11 +561,16 @@ std::vector<signed char> HittingSet::Improve(std::vector<signed char> in, int li
       open.push_back(c);
     }
     for (const int e : conflicts_.sets[c]) {
-      if (met[c] == 0) ++score[e];
+      if (met[c] == 0) {
+        ++score[e];
+        ++open_in[e];
+      }
       if (met[c] == 1 && in[e] > 0) --score[e];
     }
   }
+  auto current = [&](int e) { return score[e] + now * open_in[e]; };
   auto take = [&](int u, long step) {
+    const long was = current(u);
     in[u] = 1;
     members.push_back(u);
     age[u] = step;
@@ -568,16 +581,21 @@ std::vector<signed char> HittingSet::Improve(std::vector<signed char> in, int li
         at[last] = at[c];
         open.pop_back();
         at[c] = -1;
-        for (const int f : conflicts_.sets[c]) score[f] -= f != u ? weight[c] : 0;
+        for (const int f : conflicts_.sets[c]) {
+          score[f] -= base[c];
+          --open_in[f];
+        }
+        base[c] += now;
       } else if (met[c] == 1) {
-        score[sole[c]] += weight[c];  // no longer the only one
+        score[sole[c]] += base[c];  // no longer the only one
       }
       sole[c] ^= u;
       ++met[c];
     }
-    score[u] = -score[u];
+    score[u] = -was;
   };
   auto leave = [&](int v, long step) {
+    const long was = score[v];
     in[v] = -1;
     members.erase(std::find(members.begin(), members.end(), v));
     age[v] = step;
@@ -587,12 +605,17 @@ std::vector<signed char> HittingSet::Improve(std::vector<signed char> in, int li
       if (met[c] == 0) {
         at[c] = static_cast<int>(open.size());
         open.push_back(c);
-        for (const int f : conflicts_.sets[c]) score[f] += f != v ? weight[c] : 0;
+        base[c] -= now;
+        for (const int f : conflicts_.sets[c]) {
+          score[f] += base[c];
+          ++open_in[f];
+        }
       } else if (met[c] == 1) {
-        score[sole[c]] -= weight[c];  // now the only one
+        score[sole[c]] -= base[c];  // now the only one
       }
     }
-    score[v] = -score[v];
+    // What it met alone is what it would meet now: the conflicts that just opened.
+    score[v] = -was - now * open_in[v];
   };
   // The element of the set (other than `kept`) whose leaving opens the least weight,
   // the one longest in on a tie; -1 for none.
@@ -630,7 +653,9 @@ std::vector<signed char> HittingSet::Improve(std::vector<signed char> in, int li
     int u = -1;
     for (const int f : conflicts_.sets[c]) {
       if (f == out || in[f] > 0) continue;
-      if (u >= 0 && (score[f] < score[u] || (score[f] == score[u] && age[f] >= age[u]))) continue;
+      if (u >= 0 && (current(f) < current(u) || (current(f) == current(u) && age[f] >= age[u]))) {
+        continue;
+      }
       if (!Completes(in, f)) u = f;
     }
     if (u >= 0) {
@@ -639,10 +664,7 @@ std::vector<signed char> HittingSet::Improve(std::vector<signed char> in, int li
     } else if (out < 0 && (out = least_needed(-1)) >= 0) {
       leave(out, step);  // every element of the conflict would complete an excluded set
     }
-    for (const int o : open) {
-      ++weight[o];
-      for (const int f : conflicts_.sets[o]) ++score[f];
-    }
+    ++now;
   }
   return best;
 }

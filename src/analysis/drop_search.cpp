@@ -15,6 +15,8 @@ namespace {
 constexpr double kRelaxation = 999;
 // A Farkas optimum this small may be rounding: the check decides.
 constexpr double kDoubtfulProof = 1e-7;
+// The check counts a basis feasible while its rows miss by less than this in sum.
+constexpr double kCheckFeasibleSum = 1e-7;
 
 }  // namespace
 
@@ -173,7 +175,10 @@ bool DropSearch::Allowed(const std::vector<int>& rows) const {
 // Whether the choice `dropped` is consistent, by the Farkas program alone (its optimum is
 // 0 exactly when it is: it is much smaller than the check, a row per column of the
 // check's x); when not, its conflict, made minimal, joins the others. A proof too small
-// to trust is settled by the check.
+// to trust is settled by the check, unless it is smaller still: the optimum is the least
+// t for which some x misses no kept row by more than t (the program's dual), so below
+// kCheckFeasibleSum / rows that x misses them all together by less than the check
+// itself lets through.
 DropSearch::Outcome DropSearch::Test(const std::vector<char>& dropped, bool& consistent,
                                      std::vector<int>& conflict) {
   consistent = false;
@@ -185,7 +190,7 @@ DropSearch::Outcome DropSearch::Test(const std::vector<char>& dropped, bool& con
   }
   const double proof = farkas_->Objective();
   if (!(proof > kDoubtfulProof)) {
-    consistent = !(proof > 0) || Consistent(dropped, nullptr);
+    consistent = proof * m_ < kCheckFeasibleSum || Consistent(dropped, nullptr);
     if (consistent) return Outcome::kFound;
     if (check_->LastStop() != SolverStop::kNone) return Stopped(check_->LastStop());
   }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 
 #include "lp/solver_session.h"
 
@@ -80,12 +81,7 @@ int FreeElement(const std::vector<int>& set, const std::vector<signed char>& sta
 HittingSet::HittingSet(int elements, const std::vector<std::vector<int>>& conflicts,
                        const std::vector<std::vector<int>>& excluded,
                        const std::vector<std::pair<int, int>>& implied)
-    : n_(elements),
-      takes_(elements),
-      leaves_(elements),
-      state_(elements, 0),
-      capacity_(elements),
-      score_(elements) {
+    : n_(elements), takes_(elements), leaves_(elements), state_(elements, 0), room_(elements) {
   for (const auto& [e, f] : implied) {
     takes_[e].push_back(f);
     leaves_[f].push_back(e);
@@ -221,21 +217,20 @@ int HittingSet::Bound(int& branch) {
   });
   branch = -1;
   if (!open) return taken_;
-  std::fill(capacity_.begin(), capacity_.end(), 1.0);
-  std::fill(score_.begin(), score_.end(), 0.0);
+  for (int e = 0; e < n_; ++e) {
+    room_[e] = {state_[e] == 0 ? 1.0 : std::numeric_limits<double>::infinity(), 0.0};
+  }
   double packed = 0;
   if (!anchors_.empty()) {
     const Multipliers& anchor = anchors_.back();
     ForEachOpen(
         [&](int c) {
-          for (const int e : conflicts_.sets[c]) {
-            if (state_[e] == 0) capacity_[e] -= anchor.u[c];
-          }
+          for (const int e : conflicts_.sets[c]) room_[e].capacity -= anchor.u[c];
           packed += anchor.u[c];
         },
         &anchor.positive);
     for (int e = 0; e < n_; ++e) {
-      if (state_[e] == 0 && capacity_[e] < 0) packed += capacity_[e];
+      if (room_[e].capacity < 0) packed += room_[e].capacity;
     }
     if (taken_ + packed > best_ - 1 + 1e-9) return best_;
   }
@@ -244,14 +239,11 @@ int HittingSet::Bound(int& branch) {
     for (const int c : by_size_[size]) {
       double y = 1;
       for (const int e : conflicts_.sets[c]) {
-        if (state_[e] != 0) continue;
-        y = std::min(y, capacity_[e]);
-        score_[e] += weight;
+        y = std::min(y, room_[e].capacity);
+        room_[e].score += weight;
       }
       if (y > 0) {
-        for (const int e : conflicts_.sets[c]) {
-          if (state_[e] == 0) capacity_[e] -= y;
-        }
+        for (const int e : conflicts_.sets[c]) room_[e].capacity -= y;
       } else {
         y = 0;
       }
@@ -262,8 +254,8 @@ int HittingSet::Bound(int& branch) {
   }
   double top = -1;
   for (int e = 0; e < n_; ++e) {
-    if (state_[e] == 0 && score_[e] > top) {
-      top = score_[e];
+    if (state_[e] == 0 && room_[e].score > top) {
+      top = room_[e].score;
       branch = e;
     }
   }
@@ -276,8 +268,8 @@ int HittingSet::Bound(int& branch) {
     fewest = excluded_.free[x];
     top = -1;
     for (const int e : excluded_.sets[x]) {
-      if (state_[e] == 0 && score_[e] > top) {
-        top = score_[e];
+      if (state_[e] == 0 && room_[e].score > top) {
+        top = room_[e].score;
         branch = e;
       }
     }

@@ -120,8 +120,13 @@ class HittingSet {
   // The conflicts no element taken meets yet, a bit each in the order of conflicts_.
   std::vector<std::uint64_t> open_;
   // Work space of the bound.
-  std::vector<double> capacity_;
-  std::vector<double> score_;
+  // Per element, the room left in the packing (infinite for a decided one, so that the
+  // packing need not ask) and its branching weight.
+  struct Room {
+    double capacity;
+    double score;
+  };
+  std::vector<Room> room_;
   std::vector<std::vector<int>> by_size_;
 };
 

@@ -52,6 +52,10 @@ class HittingSet {
  private:
   struct Family {
     std::vector<std::vector<int>> sets;
+    // The same elements one set after the other, set s from start[s] to start[s + 1]:
+    // the packing walks them without a pointer per set.
+    std::vector<int> flat;
+    std::vector<int> start;
     std::vector<std::vector<int>> of;  // the sets each element is in
     std::vector<int> free;             // elements not yet decided, per set
     std::vector<int> decided;          // conflicts: elements taken; excluded: left out

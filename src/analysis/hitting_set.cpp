@@ -539,7 +539,7 @@ std::vector<signed char> HittingSet::Improve(std::vector<signed char> in, int li
   // element of the set is in none of them).
   long now = 0;
   std::vector<long> base(count, 1);
-  std::vector<long> score(n_, 0);  // out: weight it would meet; in: minus weight it alone meets
+  std::vector<long> score(n_, 0);  // out: as above; in: minus the weight it alone meets
   std::vector<int> open_in(n_, 0);
   std::vector<long> age(n_, 0);  // the step it last came in or went
   std::vector<int> met(count, 0);

@@ -105,14 +105,9 @@ HittingSet::HittingSet(int elements, const std::vector<std::vector<int>>& confli
   for (Family* family : {&conflicts_, &excluded_}) {
     family->of.assign(n_, {});
     for (size_t s = 0; s < family->sets.size(); ++s) {
-      family->start.push_back(static_cast<int>(family->flat.size()));
-      for (const int e : family->sets[s]) {
-        family->of[e].push_back(static_cast<int>(s));
-        family->flat.push_back(e);
-      }
+      for (const int e : family->sets[s]) family->of[e].push_back(static_cast<int>(s));
       family->free.push_back(static_cast<int>(family->sets[s].size()));
     }
-    family->start.push_back(static_cast<int>(family->flat.size()));
     family->decided.assign(family->sets.size(), 0);
   }
   const size_t count = conflicts_.sets.size();
@@ -230,9 +225,7 @@ int HittingSet::Bound(int& branch) {
     const Multipliers& anchor = anchors_.back();
     ForEachOpen(
         [&](int c) {
-          for (int k = conflicts_.start[c]; k < conflicts_.start[c + 1]; ++k) {
-            room_[conflicts_.flat[k]].capacity -= anchor.u[c];
-          }
+          for (const int e : conflicts_.sets[c]) room_[e].capacity -= anchor.u[c];
           packed += anchor.u[c];
         },
         &anchor.positive);
@@ -245,14 +238,12 @@ int HittingSet::Bound(int& branch) {
     const double weight = 1.0 / static_cast<double>(size * size * size);
     for (const int c : by_size_[size]) {
       double y = 1;
-      const int* const first = conflicts_.flat.data() + conflicts_.start[c];
-      const int* const last = conflicts_.flat.data() + conflicts_.start[c + 1];
-      for (const int* e = first; e != last; ++e) {
-        y = std::min(y, room_[*e].capacity);
-        room_[*e].score += weight;
+      for (const int e : conflicts_.sets[c]) {
+        y = std::min(y, room_[e].capacity);
+        room_[e].score += weight;
       }
       if (y > 0) {
-        for (const int* e = first; e != last; ++e) room_[*e].capacity -= y;
+        for (const int e : conflicts_.sets[c]) room_[e].capacity -= y;
       } else {
         y = 0;
       }

@@ -52,10 +52,6 @@ class HittingSet {
  private:
   struct Family {
     std::vector<std::vector<int>> sets;
-    // The same elements one set after the other, set s from start[s] to start[s + 1]:
-    // the packing walks them without a pointer per set.
-    std::vector<int> flat;
-    std::vector<int> start;
     std::vector<std::vector<int>> of;  // the sets each element is in
     std::vector<int> free;             // elements not yet decided, per set
     std::vector<int> decided;          // conflicts: elements taken; excluded: left out
@@ -123,9 +119,8 @@ class HittingSet {
   std::vector<Multipliers> anchors_;
   // The conflicts no element taken meets yet, a bit each in the order of conflicts_.
   std::vector<std::uint64_t> open_;
-  // Work space of the bound.
-  // Per element, the room left in the packing (infinite for a decided one, so that the
-  // packing need not ask) and its branching weight.
+  // Work space of the bound: per element, the room left in the packing (infinite for a
+  // decided one, so that the packing need not ask) and its branching weight.
   struct Room {
     double capacity;
     double score;

@@ -15,8 +15,6 @@ namespace {
 constexpr double kRelaxation = 999;
 // A Farkas optimum this small may be rounding: the check decides.
 constexpr double kDoubtfulProof = 1e-7;
-// The check counts a basis feasible while its rows miss by less than this in sum.
-constexpr double kCheckFeasibleSum = 1e-7;
 
 }  // namespace
 
@@ -177,8 +175,8 @@ bool DropSearch::Allowed(const std::vector<int>& rows) const {
 // check's x); when not, its conflict, made minimal, joins the others. A proof too small
 // to trust is settled by the check, unless it is smaller still: the optimum is the least
 // t for which some x misses no kept row by more than t (the program's dual), so below
-// kCheckFeasibleSum / rows that x misses them all together by less than the check
-// itself lets through.
+// SolverSession::FeasibleSum() / rows that x misses them all together by less than the
+// check itself lets through.
 DropSearch::Outcome DropSearch::Test(const std::vector<char>& dropped, bool& consistent,
                                      std::vector<int>& conflict) {
   consistent = false;
@@ -190,7 +188,7 @@ DropSearch::Outcome DropSearch::Test(const std::vector<char>& dropped, bool& con
   }
   const double proof = farkas_->Objective();
   if (!(proof > kDoubtfulProof)) {
-    consistent = proof * m_ < kCheckFeasibleSum || Consistent(dropped, nullptr);
+    consistent = proof * m_ < SolverSession::FeasibleSum() || Consistent(dropped, nullptr);
     if (consistent) return Outcome::kFound;
     if (check_->LastStop() != SolverStop::kNone) return Stopped(check_->LastStop());
   }

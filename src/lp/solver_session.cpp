@@ -435,4 +435,6 @@ SolveStatus SolverSession::Finish(LpEngine& engine, bool continuous) {
   return status;
 }
 
+double SolverSession::FeasibleSum() { return LpIterationState{}.feasible_sum; }
+
 }  // namespace vido

@@ -83,6 +83,9 @@ class SolverSession {
   // x of the last optimal solve (index from 1) and its objective sum c_j x_j.
   const std::vector<double>& Values() const { return x_; }
   double Objective() const { return objective_; }
+  // The sum of the rows' violations below which a linear program's solve counts a basis
+  // feasible.
+  static double FeasibleSum();
   // Forgets the engine; the next solve is built afresh.
   void Forget();
 

@@ -127,7 +127,7 @@ DropSearch::Outcome DropSearch::Master(std::vector<int>& choice, bool& known, bo
   known = false;
   proven = true;
   // Elements of the hitting set problem: the row numbers.
-  HittingSet master(m_ + 1, conflicts_, excluded_, implied_);
+  HittingSet master(m_ + 1, conflicts_, excluded_, implied_, explored_);
   const int limit = best ? static_cast<int>(best->size()) : m_ + 1;
   std::vector<int> set;
   if (guess && master.Guess(limit, smallest_, hint_, set) == HittingSet::Result::kFound) {
@@ -139,9 +139,15 @@ DropSearch::Outcome DropSearch::Master(std::vector<int>& choice, bool& known, bo
   }
   const HittingSet::Result result = master.Solve(
       limit, smallest_, hint_, set, [this] { return port_ != nullptr && port_->PumpEvents(); });
+  // What it went through stays valid: conflicts and excluded sets only ever join.
+  explored_.insert(explored_.end(), master.NewlyExplored().begin(), master.NewlyExplored().end());
   if (result == HittingSet::Result::kStopped) return Stopped(SolverStop::kCancelled);
-  // Conflicts and excluded sets only ever join: no later set is smaller.
+  // For the same reason no later set is smaller.
   smallest_ = result == HittingSet::Result::kFound ? static_cast<int>(set.size()) : limit;
+  // A search goes on only while the set to beat is above the least size: parts holding
+  // nothing below it are of no more use.
+  std::erase_if(explored_,
+                [&](const HittingSet::Explored& part) { return part.below <= smallest_; });
   if (result == HittingSet::Result::kFound || best) Report(found);
   if (result == HittingSet::Result::kFound) {
     choice = std::move(set);

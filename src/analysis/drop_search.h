@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "analysis/hitting_set.h"
 #include "analysis/inconsistency_analysis.h"
 #include "lp/solver_session.h"
 
@@ -35,7 +36,8 @@ std::vector<std::pair<int, int>> ImpliedRows(const DropProgram& drop);
 // drop the rows implying every row they drop (ImpliedRows): the smallest ones all do.
 // The hitting-set search's local search answers first without a proof: a failing guess
 // gives conflicts as well, and a consistent one becomes the set the proven search must
-// beat.
+// beat. What a proven search went through before it stopped at a set of the least size
+// (one the linear program then rejects, say) the next ones skip.
 class DropSearch {
  public:
   enum class Outcome { kFound, kNoMore, kStopped };
@@ -86,9 +88,10 @@ class DropSearch {
   std::vector<std::vector<int>> conflicts_;
   std::vector<std::pair<int, int>> implied_;  // ImpliedRows
   std::vector<std::vector<int>> excluded_;
-  std::vector<std::vector<int>> candidates_;  // consistent choices met on the way
-  std::vector<int> hint_;                     // the last smallest set meeting the conflicts
-  int smallest_ = 0;                          // no set meeting the conflicts is smaller
+  std::vector<std::vector<int>> candidates_;    // consistent choices met on the way
+  std::vector<HittingSet::Explored> explored_;  // what the proven searches went through
+  std::vector<int> hint_;                       // the last smallest set meeting the conflicts
+  int smallest_ = 0;                            // no set meeting the conflicts is smaller
   SolverStop stop_ = SolverStop::kNone;
   std::function<void(int, int)> progress_;
   std::pair<int, int> reported_{-1, -1};

@@ -80,8 +80,23 @@ int FreeElement(const std::vector<int>& set, const std::vector<signed char>& sta
 
 HittingSet::HittingSet(int elements, const std::vector<std::vector<int>>& conflicts,
                        const std::vector<std::vector<int>>& excluded,
-                       const std::vector<std::pair<int, int>>& implied)
-    : n_(elements), takes_(elements), leaves_(elements), state_(elements, 0), room_(elements) {
+                       const std::vector<std::pair<int, int>>& implied,
+                       const std::vector<Explored>& explored)
+    : n_(elements),
+      explored_(explored),
+      explored_taking_(elements),
+      explored_leaving_(elements),
+      explored_held_(explored.size(), 0),
+      takes_(elements),
+      leaves_(elements),
+      state_(elements, 0),
+      room_(elements) {
+  for (size_t g = 0; g < explored_.size(); ++g) {
+    for (const int q : explored_[g].literals) {
+      if (q > 0) explored_taking_[q - 1].push_back(static_cast<int>(g));
+      if (q < 0) explored_leaving_[-q - 1].push_back(static_cast<int>(g));
+    }
+  }
   for (const auto& [e, f] : implied) {
     takes_[e].push_back(f);
     leaves_[f].push_back(e);
@@ -136,6 +151,27 @@ bool HittingSet::Take(int e) {
     if (state_[f] < 0) ok = false;
     if (state_[f] == 0) queue_.push_back(f + 1);
   }
+  if (!Hold(explored_taking_[e])) ok = false;
+  return ok;
+}
+
+// Counts the literals of the explored parts `parts` as held. A part that holds no set
+// below the set to beat is to be left: false when the node now lies in one, and the one
+// literal a part still lacks is to be denied.
+bool HittingSet::Hold(const std::vector<int>& parts) {
+  bool ok = true;
+  for (const int g : parts) {
+    const int left = static_cast<int>(explored_[g].literals.size()) - ++explored_held_[g];
+    if (left > 1 || explored_[g].below < best_) continue;
+    if (left == 0) {
+      ok = false;
+      continue;
+    }
+    for (const int q : explored_[g].literals) {
+      const int e = q > 0 ? q - 1 : -q - 1;
+      if (state_[e] == 0) queue_.push_back(-q);
+    }
+  }
   return ok;
 }
 
@@ -158,6 +194,7 @@ bool HittingSet::Leave(int e) {
     if (state_[f] > 0) ok = false;
     if (state_[f] == 0) queue_.push_back(-f - 1);
   }
+  if (!Hold(explored_leaving_[e])) ok = false;
   return ok;
 }
 
@@ -193,6 +230,7 @@ void HittingSet::Undo(size_t mark) {
       if (!taken && --excluded_.decided[x] == 0) --excluded_left_;
     }
     if (taken) --taken_;
+    for (const int g : taken ? explored_taking_[e] : explored_leaving_[e]) --explored_held_[g];
   }
 }
 
@@ -296,7 +334,15 @@ bool HittingSet::Search() {
   const int take = branch + 1;
   const int leave = -branch - 1;
   const bool take_first = hinted_[branch] != 0;
-  for (const int q : {take_first ? take : leave, take_first ? leave : take}) {
+  const int first = take_first ? take : leave;
+  const long start = nodes_;
+  long first_nodes = 0;
+  int below = best_;  // the set to beat when the first way was through
+  for (const int q : {first, -first}) {
+    if (q != first) {
+      below = best_;
+      first_nodes = nodes_ - start;
+    }
     const size_t mark = trail_.size();
     const int left = excluded_left_;
     queue_.push_back(q);
@@ -316,11 +362,21 @@ bool HittingSet::Search() {
           anchored = true;
         }
       }
+      path_.push_back(q);
       go_on = Search();
+      path_.pop_back();
       if (anchored) anchors_.pop_back();
     }
     Undo(mark);
-    if (!go_on) return false;
+    if (!go_on) {
+      // The first way was gone through whole: a later search may skip it.
+      if (q != first && first_nodes >= explored_nodes_least_) {
+        std::vector<int> literals = path_;
+        literals.push_back(first);
+        newly_explored_.push_back({std::move(literals), below});
+      }
+      return false;
+    }
   }
   return true;
 }
@@ -671,6 +727,8 @@ void HittingSet::Start(int limit, int known, const std::vector<int>& hint) {
   Undo(0);
   queue_.clear();
   anchors_.clear();
+  path_.clear();
+  newly_explored_.clear();
   hinted_.assign(n_, 0);
   for (const int e : hint) {
     if (e >= 0 && e < n_) hinted_[e] = 1;

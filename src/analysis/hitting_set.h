@@ -17,17 +17,32 @@ namespace vido {
 // out), a packing of the open conflicts bounds what is left, and the search branches
 // on the element that meets the most of them, the elements of excluded sets first.
 // Before it, a local search from a hint looks for a set to beat, often one of the size
-// known to be the least, which ends the search at once.
+// known to be the least, which ends the search at once. Parts of the sets an earlier
+// search went through whole, on fewer conflicts, are not searched again.
 class HittingSet {
  public:
   enum class Result { kFound, kNone, kStopped };
 
+  // A part of the sets a search went through whole: those that take the elements e of
+  // the literals e + 1 and leave out those of -e - 1. None of them that meets the
+  // conflicts the search knew and contains none of its excluded sets has fewer than
+  // `below` elements; with more conflicts and excluded sets that stays true, so a later
+  // search needs not look there again for a set below it.
+  struct Explored {
+    std::vector<int> literals;
+    int below;
+  };
+
   // `implied` pairs (e, f): the branch and bound looks only at sets that hold f wherever
   // they hold e (the caller knows the sets it wants to be so). The local search's sets
   // need not be: one smaller than every such set is the answer when none is below it.
+  // `explored`, parts of earlier searches on the same elements and implied pairs (with
+  // fewer or the same conflicts and excluded sets), is where the branch and bound does
+  // not go again.
   HittingSet(int elements, const std::vector<std::vector<int>>& conflicts,
              const std::vector<std::vector<int>>& excluded,
-             const std::vector<std::pair<int, int>>& implied = {});
+             const std::vector<std::pair<int, int>>& implied = {},
+             const std::vector<Explored>& explored = {});
 
   // The smallest such set with fewer than `limit` elements (increasing); kNone when
   // there is none, kStopped when `stop` (asked now and then, may be empty) said so.
@@ -48,6 +63,11 @@ class HittingSet {
   // anchor takes the packing's linear optimum instead (0: always; the tests check that
   // one so).
   void SetExactAnchorGap(double gap) { exact_anchor_gap_ = gap; }
+  // The nodes a part must have taken to be among them (the tests take every part).
+  void SetExploredNodesLeast(long nodes) { explored_nodes_least_ = nodes; }
+  // The parts the last Solve went through whole before it stopped at a set of the known
+  // size (or was stopped), for the searches after it; those of few nodes are left out.
+  const std::vector<Explored>& NewlyExplored() const { return newly_explored_; }
 
  private:
   struct Family {
@@ -60,6 +80,7 @@ class HittingSet {
   void Start(int limit, int known, const std::vector<int>& hint);
   bool Take(int e);
   bool Leave(int e);
+  bool Hold(const std::vector<int>& parts);
   bool Propagate();
   void Undo(size_t mark);
   int Bound(int& branch);
@@ -84,6 +105,19 @@ class HittingSet {
   int n_ = 0;
   Family conflicts_;
   Family excluded_;
+  // The explored parts, and per element those whose literal taking it (leaving it out)
+  // is, with the count of each part's literals the node holds: a node that holds them
+  // all lies in the part.
+  std::vector<Explored> explored_;
+  std::vector<std::vector<int>> explored_taking_;
+  std::vector<std::vector<int>> explored_leaving_;
+  std::vector<int> explored_held_;
+  std::vector<int> path_;  // the branching literals above the node
+  std::vector<Explored> newly_explored_;
+  // The nodes below which a part is not worth a later search's counting: the bound
+  // prunes it again quickly enough.
+  static constexpr long kExploredNodesLeast = 16;
+  long explored_nodes_least_ = kExploredNodesLeast;
   std::vector<std::vector<int>> takes_;   // per element, those taking it takes too
   std::vector<std::vector<int>> leaves_;  // per element, those leaving it leaves out
   std::vector<signed char> state_;        // 0 free, 1 taken, -1 left out

@@ -198,5 +198,55 @@ TEST(HittingSet, AStopRequestEndsALongSearch) {
   EXPECT_TRUE(Valid(found, conflicts, {}));
 }
 
+// Searches in the drop search's way: each told the least size found before and given
+// the parts the earlier ones went through, after each set found either a conflict that
+// set misses joins the family or the set is excluded. Every answer must stay the
+// smallest, by enumeration.
+TEST(HittingSet, SearchesSkippingExploredPartsFindTheSmallestSets) {
+  std::mt19937 random(20261211);
+  int skipped = 0;  // searches given parts to skip
+  for (int trial = 0; trial < 60; ++trial) {
+    const int n = 12 + static_cast<int>(random() % 5);
+    Sets conflicts;
+    Sets excluded;
+    for (int s = 0; s < 14; ++s) {
+      std::vector<int> set;
+      for (int t = 0; t < 3; ++t) set.push_back(static_cast<int>(random() % n));
+      conflicts.push_back(set);
+    }
+    std::vector<HittingSet::Explored> explored;
+    int smallest = 0;
+    for (int round = 0; round < 12; ++round) {
+      SCOPED_TRACE(testing::Message() << "trial " << trial << ", round " << round);
+      const int expected = SmallestByEnumeration(n, conflicts, excluded, {});
+      HittingSet search(n, conflicts, excluded, {}, explored);
+      search.SetLocalSearch(false);
+      search.SetExploredNodesLeast(0);
+      std::vector<int> found;
+      const HittingSet::Result result = search.Solve(n + 1, smallest, {}, found, {});
+      if (expected < 0) {
+        EXPECT_EQ(result, HittingSet::Result::kNone);
+        break;
+      }
+      ASSERT_EQ(result, HittingSet::Result::kFound);
+      ASSERT_EQ(static_cast<int>(found.size()), expected);
+      EXPECT_TRUE(Valid(found, conflicts, excluded));
+      skipped += !explored.empty();
+      explored.insert(explored.end(), search.NewlyExplored().begin(), search.NewlyExplored().end());
+      smallest = expected;
+      std::vector<int> missed;
+      for (int e = 0; e < n; ++e) {
+        if (!Meets(found, {e}) && random() % 3 == 0) missed.push_back(e);
+      }
+      if (missed.empty() || random() % 3 == 0) {
+        excluded.push_back(found);
+      } else {
+        conflicts.push_back(missed);
+      }
+    }
+  }
+  EXPECT_GT(skipped, 100);
+}
+
 }  // namespace
 }  // namespace vido

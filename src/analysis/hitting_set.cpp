@@ -86,11 +86,16 @@ HittingSet::HittingSet(int elements, const std::vector<std::vector<int>>& confli
       explored_(explored),
       explored_taking_(elements),
       explored_leaving_(elements),
-      explored_held_(explored.size(), 0),
       takes_(elements),
       leaves_(elements),
       state_(elements, 0),
       room_(elements) {
+  // A part naming an element beyond these (of another search) is not used.
+  std::erase_if(explored_, [&](const Explored& part) {
+    return std::any_of(part.literals.begin(), part.literals.end(),
+                       [&](int q) { return q == 0 || q > n_ || q < -n_; });
+  });
+  explored_held_.assign(explored_.size(), 0);
   for (size_t g = 0; g < explored_.size(); ++g) {
     for (const int q : explored_[g].literals) {
       if (q > 0) explored_taking_[q - 1].push_back(static_cast<int>(g));

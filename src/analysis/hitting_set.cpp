@@ -160,21 +160,16 @@ bool HittingSet::Take(int e) {
   return ok;
 }
 
-// Counts the literals of the explored parts `parts` as held. A part that holds no set
-// below the set to beat is to be left: false when the node now lies in one, and the one
-// literal a part still lacks is to be denied.
+// Counts the literals of the explored parts `parts` as held; false when the node now
+// lies in one that holds no set below the set to beat. (Only leaving such a node, never
+// deciding an element for a part, keeps the search the one it would be without them:
+// the same nodes, bar those holding nothing, in the same order.)
 bool HittingSet::Hold(const std::vector<int>& parts) {
   bool ok = true;
   for (const int g : parts) {
-    const int left = static_cast<int>(explored_[g].literals.size()) - ++explored_held_[g];
-    if (left > 1 || explored_[g].below < best_) continue;
-    if (left == 0) {
+    if (++explored_held_[g] == static_cast<int>(explored_[g].literals.size()) &&
+        explored_[g].below >= best_) {
       ok = false;
-      continue;
-    }
-    for (const int q : explored_[g].literals) {
-      const int e = q > 0 ? q - 1 : -q - 1;
-      if (state_[e] == 0) queue_.push_back(-q);
     }
   }
   return ok;

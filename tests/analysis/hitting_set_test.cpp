@@ -201,7 +201,7 @@ TEST(HittingSet, AStopRequestEndsALongSearch) {
 // Searches in the drop search's way: each told the least size found before and given
 // the parts the earlier ones went through, after each set found either a conflict that
 // set misses joins the family or the set is excluded. Every answer must stay the
-// smallest, by enumeration.
+// smallest, by enumeration, and be the very set a search without the parts finds.
 TEST(HittingSet, SearchesSkippingExploredPartsFindTheSmallestSets) {
   std::mt19937 random(20261211);
   int skipped = 0;  // searches given parts to skip
@@ -231,6 +231,11 @@ TEST(HittingSet, SearchesSkippingExploredPartsFindTheSmallestSets) {
       ASSERT_EQ(result, HittingSet::Result::kFound);
       ASSERT_EQ(static_cast<int>(found.size()), expected);
       EXPECT_TRUE(Valid(found, conflicts, excluded));
+      HittingSet afresh(n, conflicts, excluded);
+      afresh.SetLocalSearch(false);
+      std::vector<int> same;
+      afresh.Solve(n + 1, smallest, {}, same, {});
+      EXPECT_EQ(found, same);
       skipped += !explored.empty();
       explored.insert(explored.end(), search.NewlyExplored().begin(), search.NewlyExplored().end());
       smallest = expected;

@@ -27,7 +27,7 @@ class HittingSet {
   // the literals e + 1 and leave out those of -e - 1. None of them that meets the
   // conflicts the search knew and contains none of its excluded sets has fewer than
   // `below` elements; with more conflicts and excluded sets that stays true, so a later
-  // search needs not look there again for a set below it.
+  // search need not look there again for a set below it.
   struct Explored {
     std::vector<int> literals;
     int below;

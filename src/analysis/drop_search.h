@@ -36,8 +36,8 @@ std::vector<std::pair<int, int>> ImpliedRows(const DropProgram& drop);
 // drop the rows implying every row they drop (ImpliedRows): the smallest ones all do.
 // The hitting-set search's local search answers first without a proof: a failing guess
 // gives conflicts as well, and a consistent one becomes the set the proven search must
-// beat. What a proven search went through before it stopped at a set of the least size
-// (one the linear program then rejects, say) the next ones skip.
+// beat. What a proven search had gone through by each set it found (sets the linear
+// program then rejects, say) the next ones skip where they look for smaller sets.
 class DropSearch {
  public:
   enum class Outcome { kFound, kNoMore, kStopped };

@@ -320,6 +320,7 @@ int HittingSet::Bound(int& branch) {
 bool HittingSet::Search() {
   if ((nodes_++ & 1023) == 0 && stop_ && stop_()) {
     stopped_ = true;
+    NoteExplored();
     return false;
   }
   int branch = -1;
@@ -327,6 +328,7 @@ bool HittingSet::Search() {
   if (branch < 0) {
     best_ = taken_;
     best_state_ = state_;
+    NoteExplored();
     return best_ > known_;
   }
   // The hint's way first, so that the search looks about it before anywhere else;
@@ -336,13 +338,9 @@ bool HittingSet::Search() {
   const bool take_first = hinted_[branch] != 0;
   const int first = take_first ? take : leave;
   const long start = nodes_;
-  long first_nodes = 0;
-  int below = best_;  // the set to beat when the first way was through
+  levels_.push_back({first, best_, 0, false, false});
   for (const int q : {first, -first}) {
-    if (q != first) {
-      below = best_;
-      first_nodes = nodes_ - start;
-    }
+    if (q != first) levels_.back() = {first, best_, nodes_ - start, true, false};
     const size_t mark = trail_.size();
     const int left = excluded_left_;
     queue_.push_back(q);
@@ -362,23 +360,32 @@ bool HittingSet::Search() {
           anchored = true;
         }
       }
-      path_.push_back(q);
       go_on = Search();
-      path_.pop_back();
       if (anchored) anchors_.pop_back();
     }
     Undo(mark);
     if (!go_on) {
-      // The first way was gone through whole: a later search may skip it.
-      if (q != first && first_nodes >= explored_nodes_least_) {
-        std::vector<int> literals = path_;
-        literals.push_back(first);
-        newly_explored_.push_back({std::move(literals), below});
-      }
+      levels_.pop_back();
       return false;
     }
   }
+  levels_.pop_back();
   return true;
+}
+
+// Notes the parts gone through whole on the way to this node: below every branching
+// taken its second way lies the first one, done (each noted once; those of few nodes are
+// left out).
+void HittingSet::NoteExplored() {
+  std::vector<int> literals;
+  for (Level& level : levels_) {
+    literals.push_back(level.first);
+    if (level.second && !level.noted && level.nodes >= explored_nodes_least_) {
+      newly_explored_.push_back({literals, level.below});
+      level.noted = true;
+    }
+    if (level.second) literals.back() = -level.first;
+  }
 }
 
 // Multipliers for the open conflicts of this node that bound better than the greedy
@@ -727,7 +734,7 @@ void HittingSet::Start(int limit, int known, const std::vector<int>& hint) {
   Undo(0);
   queue_.clear();
   anchors_.clear();
-  path_.clear();
+  levels_.clear();
   newly_explored_.clear();
   hinted_.assign(n_, 0);
   for (const int e : hint) {

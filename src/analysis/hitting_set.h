@@ -65,8 +65,8 @@ class HittingSet {
   void SetExactAnchorGap(double gap) { exact_anchor_gap_ = gap; }
   // The nodes a part must have taken to be among them (the tests take every part).
   void SetExploredNodesLeast(long nodes) { explored_nodes_least_ = nodes; }
-  // The parts the last Solve went through whole before it stopped at a set of the known
-  // size (or was stopped), for the searches after it; those of few nodes are left out.
+  // The parts the last Solve had gone through whole by each set it found (and where it
+  // was stopped), for the searches after it; those of few nodes are left out.
   const std::vector<Explored>& NewlyExplored() const { return newly_explored_; }
 
  private:
@@ -96,6 +96,7 @@ class HittingSet {
     }
   }
   bool Search();
+  void NoteExplored();
   std::vector<double> Anchor();
   std::vector<double> PackingOptimum(const std::vector<int>& open) const;
   std::vector<signed char> Complete(const std::vector<int>& hint) const;
@@ -112,7 +113,17 @@ class HittingSet {
   std::vector<std::vector<int>> explored_taking_;
   std::vector<std::vector<int>> explored_leaving_;
   std::vector<int> explored_held_;
-  std::vector<int> path_;  // the branching literals above the node
+  // The branchings above the node: the way taken first, whether the node lies in the
+  // second, and if so the set to beat and the nodes when the first was done, and whether
+  // that first way is among the parts noted.
+  struct Level {
+    int first;
+    int below;
+    long nodes;
+    bool second;
+    bool noted;
+  };
+  std::vector<Level> levels_;
   std::vector<Explored> newly_explored_;
   // The nodes below which a part is not worth a later search's counting: the bound
   // prunes it again quickly enough.

@@ -235,13 +235,17 @@ void HittingSet::Undo(size_t mark) {
 }
 
 // A lower bound on the size of any set this node leads to: the elements taken, and a
-// fractional packing of the open conflicts (each gets as much as its free elements
-// still have room for, smallest conflicts first; no element carries more than 1 in
-// total, so every set meeting them all has at least the sum). Below an anchor (see
+// fractional packing of the open conflicts (no element carries more than 1 in total, so
+// every set meeting them all has at least the sum). It is packed in two rounds,
+// smallest conflicts first: each gets up to 2/5, as far as its free elements still have
+// room, and those that got it all up to 3/5 more. Much as the linear optimum does,
+// overlapping conflicts share their elements, where a conflict given all it can at once
+// would fill its elements and leave nothing to the next. Below an anchor (see
 // Anchor) the packing starts from its multipliers: with u_c >= 0 on the open conflicts,
 // every set meeting them has at least sum u_c + sum over free elements of
-// min(0, 1 - their load), and the greedy packing adds what the elements with room left
-// can carry. `branch` is the free element meeting the most open conflicts, each
+// min(0, 1 - their load), and the greedy packing adds, in one round, what the elements
+// with room left can carry (the multipliers spread it already; two rounds there pruned
+// less). `branch` is the free element meeting the most open conflicts, each
 // weighing 1 / size^3; -1 when every conflict is met. Counting stops where the bound
 // reaches the best set known (no branch is needed then).
 int HittingSet::Bound(int& branch) {
@@ -272,23 +276,32 @@ int HittingSet::Bound(int& branch) {
     }
     if (taken_ + packed > best_ - 1 + 1e-9) return best_;
   }
+  // Gives conflict c the room y its elements have left (as far as it goes); true when
+  // that is enough to prune (the rest would only add).
+  auto pack = [&](int c, double y) {
+    if (y <= 0) return false;
+    for (const int e : conflicts_.sets[c]) room_[e].capacity -= y;
+    packed += y;
+    return taken_ + packed > best_ - 1 + 1e-9;
+  };
+  const double round = anchors_.empty() ? kFirstRound : 1.0;
+  unblocked_.clear();
   for (size_t size = 1; size < by_size_.size(); ++size) {
     const double weight = 1.0 / static_cast<double>(size * size * size);
     for (const int c : by_size_[size]) {
-      double y = 1;
+      double y = round;
       for (const int e : conflicts_.sets[c]) {
         y = std::min(y, room_[e].capacity);
         room_[e].score += weight;
       }
-      if (y > 0) {
-        for (const int e : conflicts_.sets[c]) room_[e].capacity -= y;
-      } else {
-        y = 0;
-      }
-      packed += y;
-      // Already enough to prune: the rest would only add.
-      if (taken_ + packed > best_ - 1 + 1e-9) return best_;
+      if (round < 1 && y == round) unblocked_.push_back(c);
+      if (pack(c, y)) return best_;
     }
+  }
+  for (const int c : unblocked_) {
+    double y = 1 - round;
+    for (const int e : conflicts_.sets[c]) y = std::min(y, room_[e].capacity);
+    if (pack(c, y)) return best_;
   }
   double top = -1;
   for (int e = 0; e < n_; ++e) {

@@ -171,6 +171,10 @@ class HittingSet {
     double score;
   };
   std::vector<Room> room_;
+  // The share of each conflict in the packing's first round, and the conflicts that got
+  // all of it.
+  static constexpr double kFirstRound = 0.4;
+  std::vector<int> unblocked_;
   std::vector<std::vector<int>> by_size_;
 };
 

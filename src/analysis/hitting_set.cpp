@@ -236,17 +236,17 @@ void HittingSet::Undo(size_t mark) {
 
 // A lower bound on the size of any set this node leads to: the elements taken, and a
 // fractional packing of the open conflicts (no element carries more than 1 in total, so
-// every set meeting them all has at least the sum). It is packed in two rounds,
-// smallest conflicts first: each gets up to 2/5, as far as its free elements still have
-// room, and those that got it all up to 3/5 more. Much as the linear optimum does,
-// overlapping conflicts share their elements, where a conflict given all it can at once
-// would fill its elements and leave nothing to the next. Below an anchor (see
-// Anchor) the packing starts from its multipliers: with u_c >= 0 on the open conflicts,
-// every set meeting them has at least sum u_c + sum over free elements of
-// min(0, 1 - their load), and the greedy packing adds, in one round, what the elements
-// with room left can carry (the multipliers spread it already; two rounds there pruned
-// less). `branch` is the free element meeting the most open conflicts, each
-// weighing 1 / size^3; -1 when every conflict is met. Counting stops where the bound
+// every set meeting them all has at least the sum). Where no anchor is in force it is
+// packed in two rounds, smallest conflicts first: each gets up to 2/5, as far as its
+// free elements still have room, and those that got it all up to 3/5 more. Much as the
+// linear optimum does, overlapping conflicts share their elements, where a conflict
+// given all it can at once would fill its elements and leave nothing to the next.
+// Below an anchor (see Anchor) the packing starts from its multipliers: with u_c >= 0
+// on the open conflicts, every set meeting them has at least sum u_c + sum over free
+// elements of min(0, 1 - their load), and the greedy packing adds, in one round, what
+// the elements with room left can carry (the multipliers spread it already; two rounds
+// there pruned less). `branch` is the free element meeting the most open conflicts,
+// each weighing 1 / size^3; -1 when every conflict is met. Counting stops where the bound
 // reaches the best set known (no branch is needed then).
 int HittingSet::Bound(int& branch) {
   for (std::vector<int>& bucket : by_size_) bucket.clear();

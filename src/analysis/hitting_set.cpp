@@ -352,12 +352,12 @@ bool HittingSet::Search() {
   const int first = take_first ? take : leave;
   const long start = nodes_;
   levels_.push_back({first, best_, 0, false, false});
+  bool go_on = true;
   for (const int q : {first, -first}) {
     if (q != first) levels_.back() = {first, best_, nodes_ - start, true, false};
     const size_t mark = trail_.size();
     const int left = excluded_left_;
     queue_.push_back(q);
-    bool go_on = true;
     if (Propagate()) {
       // An excluded set now has an element left out: below lies the part of the search
       // that keeps it, often a program of its own whose packing is far from its linear
@@ -377,13 +377,10 @@ bool HittingSet::Search() {
       if (anchored) anchors_.pop_back();
     }
     Undo(mark);
-    if (!go_on) {
-      levels_.pop_back();
-      return false;
-    }
+    if (!go_on) break;
   }
   levels_.pop_back();
-  return true;
+  return go_on;
 }
 
 // Notes the parts gone through whole on the way to this node: below every branching

@@ -1,9 +1,13 @@
 #include "analysis/hitting_set.h"
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <mutex>
+#include <thread>
 
 #include "lp/solver_session.h"
 
@@ -77,6 +81,30 @@ int FreeElement(const std::vector<int>& set, const std::vector<signed char>& sta
 }
 
 }  // namespace
+
+// What the threads of one search share: the sets found (with their branchings), the
+// word to stop, the threads in a part of the tree, and per thread a lock on its
+// branchings and anchors, which the others read to take a part.
+struct HittingSet::Shared {
+  struct Found {
+    int size;
+    std::vector<char> way;
+    std::vector<signed char> state;
+  };
+  std::mutex mutex;  // of `found`
+  std::vector<Found> found;
+  std::atomic<int> version{0};
+  std::atomic<bool> halt{false};
+  std::atomic<int> active{0};
+  std::vector<std::unique_ptr<HittingSet>> helpers;
+  std::vector<HittingSet*> workers;
+  std::unique_ptr<std::mutex[]> levels;
+  std::vector<std::thread> threads;
+};
+
+int HittingSet::DefaultThreads() {
+  return std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, kThreadsMost);
+}
 
 HittingSet::HittingSet(int elements, const std::vector<std::vector<int>>& conflicts,
                        const std::vector<std::vector<int>>& excluded,
@@ -264,7 +292,7 @@ int HittingSet::Bound(int& branch) {
   }
   double packed = 0;
   if (!anchors_.empty()) {
-    const Multipliers& anchor = anchors_.back();
+    const Multipliers& anchor = *anchors_.back();
     ForEachOpen(
         [&](int c) {
           for (const int e : conflicts_.sets[c]) room_[e].capacity -= anchor.u[c];
@@ -331,9 +359,13 @@ int HittingSet::Bound(int& branch) {
 // Searches below the current node; false when stopped or when the set found is as small
 // as any can be.
 bool HittingSet::Search() {
-  if ((nodes_++ & 1023) == 0 && stop_ && stop_()) {
+  if ((nodes_++ & 1023) == 0 && Poll()) {
     stopped_ = true;
     NoteExplored();
+    return false;
+  }
+  if (shared_ != nullptr && !Sync()) {
+    if (stopped_) NoteExplored();
     return false;
   }
   int branch = -1;
@@ -341,6 +373,9 @@ bool HittingSet::Search() {
   if (branch < 0) {
     best_ = taken_;
     best_state_ = state_;
+    best_way_ = Way();
+    found_ = true;
+    if (shared_ != nullptr) Publish();
     NoteExplored();
     return best_ > known_;
   }
@@ -351,10 +386,11 @@ bool HittingSet::Search() {
   const bool take_first = hinted_[branch] != 0;
   const int first = take_first ? take : leave;
   const long start = nodes_;
-  levels_.push_back({first, best_, 0, false, false});
+  PushLevel({first, best_, 0, false, false, false, false, false, anchors_.size()});
   bool go_on = true;
   for (const int q : {first, -first}) {
-    if (q != first) levels_.back() = {first, best_, nodes_ - start, true, false};
+    // The second way, unless another thread took it.
+    if (q != first && !Claim(nodes_ - start)) break;
     const size_t mark = trail_.size();
     const int left = excluded_left_;
     queue_.push_back(q);
@@ -365,28 +401,280 @@ bool HittingSet::Search() {
       bool anchored = false;
       if (excluded_left_ > left) {
         if (std::vector<double> u = Anchor(); !u.empty()) {
-          std::vector<std::uint64_t> positive(open_.size(), 0);
-          for (size_t c = 0; c < u.size(); ++c) {
-            if (u[c] > 0) positive[c / 64] |= std::uint64_t{1} << (c % 64);
-          }
-          anchors_.push_back({std::move(u), std::move(positive)});
+          PushAnchor(std::move(u));
           anchored = true;
         }
       }
       go_on = Search();
-      if (anchored) anchors_.pop_back();
+      if (anchored) PopAnchor();
     }
     Undo(mark);
     if (!go_on) break;
   }
-  levels_.pop_back();
+  PopLevel();
   return go_on;
+}
+
+// Whether the search is to stop: the caller's thread asks `stop_` (and starts the
+// helpers once the search has taken so many nodes), the others are told.
+bool HittingSet::Poll() {
+  if (worker_ != 0) return false;
+  if (shared_ == nullptr && threads_ > 1 && nodes_ > helpers_after_) StartHelpers();
+  if (!stop_ || !stop_()) return false;
+  if (shared_ != nullptr) shared_->halt = true;
+  return true;
+}
+
+// Brings the set to beat up to the sets the other threads found; false when the search
+// is to end here: stopped, or no set below the one to beat can be left.
+bool HittingSet::Sync() {
+  if (shared_->halt.load(std::memory_order_relaxed)) {
+    stopped_ = true;
+    return false;
+  }
+  if (const int version = shared_->version.load(std::memory_order_acquire); version != seen_) {
+    seen_ = version;
+    const std::vector<char> way = Way();
+    std::lock_guard<std::mutex> lock(shared_->mutex);
+    for (const Shared::Found& found : shared_->found) {
+      // One to the left is found first by a search alone: it is to beat. One to the
+      // right is found after a set of its size here: it is only to match.
+      best_ = std::min(best_, found.way < way ? found.size : found.size + 1);
+    }
+  }
+  return best_ > known_;
+}
+
+// The branchings above the node, 0 for the first way and 1 for the second: sets compare
+// by them as a search alone goes through them.
+std::vector<char> HittingSet::Way() const {
+  std::vector<char> way;
+  way.reserve(levels_.size());
+  for (const Level& level : levels_) way.push_back(level.second ? 1 : 0);
+  return way;
+}
+
+// The branchings and anchors change under the thread's own lock once helpers run (they
+// read them to take a part).
+void HittingSet::PushLevel(const Level& level) {
+  if (shared_ == nullptr) {
+    levels_.push_back(level);
+    return;
+  }
+  std::lock_guard<std::mutex> lock(shared_->levels[worker_]);
+  levels_.push_back(level);
+}
+
+// Begins the second way of the last branching, the nodes of the first one done; false
+// when another thread took it. Then the first way, done, is noted at once (the thread
+// searching the second way cannot know when it is).
+bool HittingSet::Claim(long nodes) {
+  const Level second = {levels_.back().first,  best_, nodes, true, false, false, false, false,
+                        levels_.back().anchors};
+  if (shared_ == nullptr) {
+    levels_.back() = second;
+    return true;
+  }
+  std::lock_guard<std::mutex> lock(shared_->levels[worker_]);
+  // A first way part of which another thread took is not this thread's to note.
+  const bool lent = levels_.back().lent;
+  if (!levels_.back().stolen) {
+    levels_.back() = second;
+    levels_.back().noted = lent;
+    return true;
+  }
+  if (nodes >= explored_nodes_least_ && !lent) {
+    std::vector<int> literals;
+    for (const Level& level : levels_)
+      literals.push_back(level.second ? -level.first : level.first);
+    newly_explored_.push_back({std::move(literals), best_});
+  }
+  return false;
+}
+
+void HittingSet::PopLevel() {
+  if (shared_ == nullptr) {
+    levels_.pop_back();
+    return;
+  }
+  std::lock_guard<std::mutex> lock(shared_->levels[worker_]);
+  levels_.pop_back();
+}
+
+void HittingSet::PushAnchor(std::vector<double> u) {
+  std::vector<std::uint64_t> positive(open_.size(), 0);
+  for (size_t c = 0; c < u.size(); ++c) {
+    if (u[c] > 0) positive[c / 64] |= std::uint64_t{1} << (c % 64);
+  }
+  auto anchor = std::make_shared<const Multipliers>(Multipliers{std::move(u), std::move(positive)});
+  if (shared_ == nullptr) {
+    anchors_.push_back(std::move(anchor));
+    return;
+  }
+  std::lock_guard<std::mutex> lock(shared_->levels[worker_]);
+  anchors_.push_back(std::move(anchor));
+}
+
+void HittingSet::PopAnchor() {
+  if (shared_ == nullptr) {
+    anchors_.pop_back();
+    return;
+  }
+  std::lock_guard<std::mutex> lock(shared_->levels[worker_]);
+  anchors_.pop_back();
+}
+
+// Tells the other threads of the set just found.
+void HittingSet::Publish() {
+  std::lock_guard<std::mutex> lock(shared_->mutex);
+  shared_->found.push_back({best_, best_way_, best_state_});
+  shared_->version.fetch_add(1, std::memory_order_release);
+}
+
+// Starts the helpers, each a copy of this search at its root, which take parts of the
+// tree from this thread and from each other.
+void HittingSet::StartHelpers() {
+  auto shared = std::make_shared<Shared>();
+  shared->levels = std::make_unique<std::mutex[]>(threads_);
+  shared->workers.push_back(this);
+  for (int w = 1; w < threads_; ++w) {
+    auto helper = std::make_unique<HittingSet>(*this);
+    helper->Undo(root_);
+    helper->levels_.clear();
+    helper->anchors_.clear();
+    helper->queue_.clear();
+    helper->newly_explored_.clear();
+    helper->stop_ = nullptr;
+    helper->worker_ = w;
+    helper->nodes_ = 0;
+    helper->found_ = false;
+    helper->shared_ = shared;
+    shared->workers.push_back(helper.get());
+    shared->helpers.push_back(std::move(helper));
+  }
+  // A set found before is to beat for them all: everything left to do lies to its right.
+  if (found_) shared->found.push_back({best_, best_way_, best_state_});
+  shared->version = 1;
+  shared->active = 1;
+  {
+    // Only from here on do the branchings change under the lock.
+    std::lock_guard<std::mutex> lock(shared->levels[0]);
+    shared_ = shared;
+  }
+  for (int w = 1; w < threads_; ++w) {
+    shared->threads.emplace_back([helper = shared->workers[w]] { helper->Help(); });
+  }
+}
+
+// Takes parts of the tree from the other threads until none is left; the caller's
+// thread asks `stop_` meanwhile.
+void HittingSet::Help() {
+  std::vector<Level> path;
+  std::vector<std::shared_ptr<const Multipliers>> anchors;
+  auto last_asked = std::chrono::steady_clock::now();
+  while (!shared_->halt.load(std::memory_order_relaxed)) {
+    if (Steal(path, anchors)) {
+      Run(path, anchors);
+      shared_->active.fetch_sub(1);
+      continue;
+    }
+    if (shared_->active.load() == 0) break;
+    if (worker_ == 0 && stop_ &&
+        std::chrono::steady_clock::now() - last_asked > std::chrono::milliseconds(5)) {
+      last_asked = std::chrono::steady_clock::now();
+      if (stop_()) shared_->halt = true;
+    }
+    std::this_thread::sleep_for(std::chrono::microseconds(100));
+  }
+}
+
+// The second way of the highest branching no thread has begun, from the thread that has
+// the highest one: the branchings down to it (that one in its second way) and the
+// anchors in force above it. Counts this thread as active.
+bool HittingSet::Steal(std::vector<Level>& path,
+                       std::vector<std::shared_ptr<const Multipliers>>& anchors) {
+  auto highest = [&](const HittingSet& victim) {
+    for (size_t d = 0; d < victim.levels_.size(); ++d) {
+      const Level& level = victim.levels_[d];
+      if (!level.second && !level.stolen && !level.given) return d;
+    }
+    return victim.levels_.size();
+  };
+  int victim = -1;
+  size_t depth = std::numeric_limits<size_t>::max();
+  for (size_t w = 0; w < shared_->workers.size(); ++w) {
+    if (static_cast<int>(w) == worker_) continue;
+    std::lock_guard<std::mutex> lock(shared_->levels[w]);
+    const HittingSet& other = *shared_->workers[w];
+    if (const size_t d = highest(other); d < other.levels_.size() && d < depth) {
+      depth = d;
+      victim = static_cast<int>(w);
+    }
+  }
+  if (victim < 0) return false;
+  std::lock_guard<std::mutex> lock(shared_->levels[victim]);
+  HittingSet& other = *shared_->workers[victim];
+  const size_t d = highest(other);
+  if (d == other.levels_.size()) return false;
+  other.levels_[d].stolen = true;
+  for (size_t j = 0; j < d; ++j) {
+    if (!other.levels_[j].second) other.levels_[j].lent = true;
+  }
+  path.assign(other.levels_.begin(), other.levels_.begin() + static_cast<long>(d) + 1);
+  anchors.assign(other.anchors_.begin(),
+                 other.anchors_.begin() + static_cast<long>(other.levels_[d].anchors));
+  shared_->active.fetch_add(1);
+  return true;
+}
+
+// Searches the part `path` leads to (see Steal), from the root.
+void HittingSet::Run(const std::vector<Level>& path,
+                     const std::vector<std::shared_ptr<const Multipliers>>& anchors) {
+  {
+    std::lock_guard<std::mutex> lock(shared_->levels[worker_]);
+    levels_ = path;
+    for (Level& level : levels_) level.given = true;
+    // The first way of the last is still another thread's.
+    levels_.back().second = true;
+    levels_.back().noted = true;
+    anchors_ = anchors;
+  }
+  // Where this part lies among the sets found decides the set to beat.
+  best_ = limit_;
+  seen_ = -1;
+  bool ok = Sync();
+  int left = 0;
+  for (size_t d = 0; d < path.size() && ok; ++d) {
+    const bool last = d + 1 == path.size();
+    left = excluded_left_;
+    queue_.push_back(last || path[d].second ? -path[d].first : path[d].first);
+    ok = Propagate();
+  }
+  if (ok) {
+    bool anchored = false;
+    if (excluded_left_ > left) {
+      if (std::vector<double> u = Anchor(); !u.empty()) {
+        PushAnchor(std::move(u));
+        anchored = true;
+      }
+    }
+    Search();
+    if (anchored) PopAnchor();
+  }
+  queue_.clear();
+  Undo(root_);
+  std::lock_guard<std::mutex> lock(shared_->levels[worker_]);
+  levels_.clear();
+  anchors_.clear();
 }
 
 // Notes the parts gone through whole on the way to this node: below every branching
 // taken its second way lies the first one, done (each noted once; those of few nodes are
 // left out).
 void HittingSet::NoteExplored() {
+  // (Another thread may be reading the branchings to take a part.)
+  std::unique_lock<std::mutex> lock;
+  if (shared_ != nullptr) lock = std::unique_lock<std::mutex>(shared_->levels[worker_]);
   std::vector<int> literals;
   for (Level& level : levels_) {
     literals.push_back(level.first);
@@ -412,7 +700,7 @@ std::vector<double> HittingSet::Anchor() {
                    [&](int a, int b) { return conflicts_.free[a] < conflicts_.free[b]; });
   std::vector<double> u(count, 0.0);
   if (!anchors_.empty()) {
-    for (const int c : open) u[c] = anchors_.back().u[c];
+    for (const int c : open) u[c] = anchors_.back()->u[c];
   }
   // The Lagrangian bound of u, with the load of every free element.
   std::vector<double> load(n_, 0.0);
@@ -478,7 +766,8 @@ std::vector<double> HittingSet::Anchor() {
       u[open[k]] = std::max(0.0, u[open[k]] + length * step[k]);
     }
   }
-  if (anchors_.empty() && target - top >= exact_anchor_gap_) {
+  // (The simplex runs in the caller's thread only: the helpers do without it.)
+  if (anchors_.empty() && worker_ == 0 && target - top >= exact_anchor_gap_) {
     if (std::vector<double> exact = PackingOptimum(open); !exact.empty()) {
       u = std::move(exact);
       if (const double value = lagrangian(); value > top) {
@@ -762,6 +1051,32 @@ void HittingSet::Start(int limit, int known, const std::vector<int>& hint) {
   }
 }
 
+// Ends a search with helpers: the caller's thread takes parts of the tree too until none
+// is left, and the answer is the first set of the least size among those found.
+void HittingSet::Gather() {
+  shared_->active.fetch_sub(1);
+  Help();
+  for (std::thread& thread : shared_->threads) thread.join();
+  stopped_ = stopped_ || shared_->halt;
+  const Shared::Found* first = nullptr;
+  for (const Shared::Found& found : shared_->found) {
+    if (first == nullptr || found.size < first->size ||
+        (found.size == first->size && found.way < first->way)) {
+      first = &found;
+    }
+  }
+  if (first != nullptr) {
+    best_ = first->size;
+    best_state_ = first->state;
+  }
+  for (const std::unique_ptr<HittingSet>& helper : shared_->helpers) {
+    newly_explored_.insert(newly_explored_.end(), helper->newly_explored_.begin(),
+                           helper->newly_explored_.end());
+    nodes_ += helper->nodes_;
+  }
+  shared_.reset();
+}
+
 HittingSet::Result HittingSet::Guess(int limit, int known, const std::vector<int>& hint,
                                      std::vector<int>& set) {
   set.clear();
@@ -791,11 +1106,16 @@ HittingSet::Result HittingSet::Solve(int limit, int known, const std::vector<int
     if (excluded_.sets[x].empty()) return Result::kNone;
     if (excluded_.sets[x].size() == 1) queue_.push_back(-excluded_.sets[x][0] - 1);
   }
-  if (best_ > known_ && Propagate() && !Search() && stopped_) {
-    Undo(0);
-    return Result::kStopped;
+  limit_ = best_;
+  found_ = false;
+  nodes_ = 0;
+  if (best_ > known_ && Propagate()) {
+    root_ = trail_.size();
+    Search();
+    if (shared_ != nullptr) Gather();
   }
   Undo(0);
+  if (stopped_) return Result::kStopped;
   if (best_state_.empty()) return Result::kNone;
   for (int e = 0; e < n_; ++e) {
     if (best_state_[e] > 0) set.push_back(e);

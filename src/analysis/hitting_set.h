@@ -1,9 +1,11 @@
 #ifndef VIDO_ANALYSIS_HITTING_SET_H_
 #define VIDO_ANALYSIS_HITTING_SET_H_
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -18,7 +20,8 @@ namespace vido {
 // on the element that meets the most of them, the elements of excluded sets first.
 // Before it, a local search from a hint looks for a set to beat, often one of the size
 // known to be the least, which ends the search at once. Parts of the sets an earlier
-// search went through whole, on fewer conflicts, are not searched again.
+// search went through whole, on fewer conflicts, are not searched again. A search of
+// many nodes is split among the machine's threads, with the same answer.
 class HittingSet {
  public:
   enum class Result { kFound, kNone, kStopped };
@@ -65,11 +68,22 @@ class HittingSet {
   void SetExactAnchorGap(double gap) { exact_anchor_gap_ = gap; }
   // The nodes a part must have taken to be among them (the tests take every part).
   void SetExploredNodesLeast(long nodes) { explored_nodes_least_ = nodes; }
+  // The threads a search may use (at least 1; by default those of the machine, at most
+  // kThreadsMost), and the nodes after which it starts the ones beyond the caller's own
+  // (the tests start them at once). However many, the search finds the same set: the
+  // one found first by a search alone, the first of the least size in its order.
+  void SetThreads(int threads, long after_nodes = kHelpersAfterNodes) {
+    threads_ = std::max(1, threads);
+    helpers_after_ = after_nodes;
+  }
   // The parts the last Solve had gone through whole by each set it found (and where it
   // was stopped), for the searches after it; those of few nodes are left out.
   const std::vector<Explored>& NewlyExplored() const { return newly_explored_; }
 
  private:
+  struct Shared;
+  struct Multipliers;
+  struct Level;
   struct Family {
     std::vector<std::vector<int>> sets;
     std::vector<std::vector<int>> of;  // the sets each element is in
@@ -96,6 +110,21 @@ class HittingSet {
     }
   }
   bool Search();
+  bool Poll();
+  bool Sync();
+  void PushLevel(const Level& level);
+  bool Claim(long nodes);
+  void PopLevel();
+  void PushAnchor(std::vector<double> u);
+  void PopAnchor();
+  std::vector<char> Way() const;
+  void Publish();
+  void StartHelpers();
+  void Help();
+  void Gather();
+  bool Steal(std::vector<Level>& path, std::vector<std::shared_ptr<const Multipliers>>& anchors);
+  void Run(const std::vector<Level>& path,
+           const std::vector<std::shared_ptr<const Multipliers>>& anchors);
   void NoteExplored();
   std::vector<double> Anchor();
   std::vector<double> PackingOptimum(const std::vector<int>& open) const;
@@ -115,13 +144,20 @@ class HittingSet {
   std::vector<int> explored_held_;
   // The branchings above the node: the way taken first, whether the node lies in the
   // second, and if so the set to beat and the nodes when the first was done, and whether
-  // that first way is among the parts noted.
+  // that first way is among the parts noted. With helpers: whether another thread took
+  // the second way, or a part of the first (that first way is then not this thread's
+  // to note), whether the branching is one of those above the part this thread was
+  // given (it takes no part of them), and the anchors in force at it.
   struct Level {
     int first;
     int below;
     long nodes;
     bool second;
     bool noted;
+    bool stolen = false;
+    bool lent = false;
+    bool given = false;
+    size_t anchors = 0;
   };
   std::vector<Level> levels_;
   std::vector<Explored> newly_explored_;
@@ -155,13 +191,30 @@ class HittingSet {
   long nodes_ = 0;
   bool stopped_ = false;
   std::function<bool()> stop_;
+  // The branchings of the set found last (0 the first way, 1 the second).
+  std::vector<char> best_way_;
+  bool found_ = false;  // a set found by the branch and bound itself
+  int limit_ = 0;       // the set to beat at the start
+  size_t root_ = 0;     // the trail at the root
+  // Threads: the search splits its tree among them, each taking the second way of a
+  // branching another has not begun yet (the highest one). A set found to the left of
+  // a thread's node (before it in a search alone) is one to beat, one to its right is
+  // one to match: so the first of the least size is found whatever the order.
+  static constexpr int kThreadsMost = 8;
+  static constexpr long kHelpersAfterNodes = 4096;
+  int threads_ = DefaultThreads();
+  long helpers_after_ = kHelpersAfterNodes;
+  std::shared_ptr<Shared> shared_;  // while the helpers run
+  int worker_ = 0;                  // 0: the caller's thread
+  int seen_ = -1;                   // the version of the sets found Sync saw
+  static int DefaultThreads();
   // Multipliers of the open conflicts from anchors on the way to this node, the
   // last one in force, with a bit for each conflict of u_c > 0.
   struct Multipliers {
     std::vector<double> u;
     std::vector<std::uint64_t> positive;
   };
-  std::vector<Multipliers> anchors_;
+  std::vector<std::shared_ptr<const Multipliers>> anchors_;
   // The conflicts no element taken meets yet, a bit each in the order of conflicts_.
   std::vector<std::uint64_t> open_;
   // Work space of the bound: per element, the room left in the packing (infinite for a

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <random>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -67,23 +68,32 @@ int SmallestByEnumeration(int n, const Sets& conflicts, const Sets& excluded,
 // branch and bound's bounds alone must not cut the smallest set), and without it with
 // every anchor the packing's linear optimum. With implications the
 // local search's set, not closed under them, may be smaller than the smallest closed one
-// and is answered when the search finds none below it.
+// and is answered when the search finds none below it. Split among three threads from
+// its first node, a search must answer the very set it answers alone.
 void CheckAgainstEnumeration(int n, const Sets& conflicts, const Sets& excluded,
                              std::mt19937& random, const Pairs& implied = {}) {
   const int expected = SmallestByEnumeration(n, conflicts, excluded, implied);
   struct Mode {
     bool local;
     bool exact_anchors;
+    int threads;
   };
-  for (const auto [local, exact_anchors] :
-       {Mode{true, false}, Mode{false, false}, Mode{false, true}}) {
-    SCOPED_TRACE(testing::Message()
-                 << "local search " << local << ", exact anchors " << exact_anchors);
+  std::vector<int> alone[2];  // by local search
+  for (const auto [local, exact_anchors, threads] :
+       {Mode{true, false, 1}, Mode{false, false, 1}, Mode{false, true, 1}, Mode{true, false, 3},
+        Mode{false, false, 3}}) {
+    SCOPED_TRACE(testing::Message() << "local search " << local << ", exact anchors "
+                                    << exact_anchors << ", threads " << threads);
     HittingSet search(n, conflicts, excluded, implied);
     search.SetLocalSearch(local);
     if (exact_anchors) search.SetExactAnchorGap(0);
+    search.SetThreads(threads, 0);
     std::vector<int> found;
     const HittingSet::Result result = search.Solve(n + 1, 0, {}, found, {});
+    if (threads == 1 && !exact_anchors) alone[local] = found;
+    if (threads > 1) {
+      EXPECT_EQ(found, alone[local]);
+    }
     if (local && !implied.empty()) {
       const int any = SmallestByEnumeration(n, conflicts, excluded, {});
       ASSERT_EQ(result, any < 0 ? HittingSet::Result::kNone : HittingSet::Result::kFound);
@@ -184,25 +194,48 @@ TEST(HittingSet, SmallestSetKeepingOneOfAnExcludedSetAgreesWithEnumeration) {
   }
 }
 
+// Alone, or with helpers that the caller's thread tells to stop: at once, or asked the
+// third time (the larger family takes far longer than that).
 TEST(HittingSet, AStopRequestEndsALongSearch) {
-  // Disjoint pairs plus their crossings: a search of many nodes.
-  const int n = 60;
-  Sets conflicts;
-  for (int e = 0; e + 1 < n; ++e) conflicts.push_back({e, e + 1});
-  for (int e = 0; e + 7 < n; e += 2) conflicts.push_back({e, e + 3, e + 7});
-  HittingSet search(n, conflicts, {});
-  std::vector<int> found;
-  EXPECT_EQ(search.Solve(n + 1, 0, {}, found, [] { return true; }), HittingSet::Result::kStopped);
-  EXPECT_TRUE(found.empty());
-  EXPECT_EQ(search.Solve(n + 1, 0, {}, found, [] { return false; }), HittingSet::Result::kFound);
-  EXPECT_TRUE(Valid(found, conflicts, {}));
+  // Random triples, many to an element: a search of many nodes.
+  auto triples = [](int n, int count) {
+    std::mt19937 random(20261212);
+    Sets conflicts(count);
+    for (std::vector<int>& set : conflicts) {
+      for (int t = 0; t < 3; ++t) set.push_back(static_cast<int>(random() % n));
+    }
+    return conflicts;
+  };
+  const Sets small = triples(60, 200);
+  const Sets large = triples(90, 400);
+  for (const int threads : {1, 3}) {
+    SCOPED_TRACE(testing::Message() << "threads " << threads);
+    HittingSet search(60, small, {});
+    search.SetThreads(threads, 0);
+    search.SetLocalSearch(false);
+    std::vector<int> found;
+    EXPECT_EQ(search.Solve(61, 0, {}, found, [] { return true; }), HittingSet::Result::kStopped);
+    EXPECT_TRUE(found.empty());
+    EXPECT_EQ(search.Solve(61, 0, {}, found, [] { return false; }), HittingSet::Result::kFound);
+    EXPECT_TRUE(Valid(found, small, {}));
+    HittingSet longer(90, large, {});
+    longer.SetThreads(threads, 0);
+    longer.SetLocalSearch(false);
+    int asked = 0;
+    EXPECT_EQ(longer.Solve(91, 0, {}, found, [&] { return ++asked == 3; }),
+              HittingSet::Result::kStopped);
+    EXPECT_EQ(asked, 3);
+  }
 }
 
 // Searches in the drop search's way: each told the least size found before and given
 // the parts the earlier ones went through, after each set found either a conflict that
 // set misses joins the family or the set is excluded. Every answer must stay the
-// smallest, by enumeration, and be the very set a search without the parts finds.
-TEST(HittingSet, SearchesSkippingExploredPartsFindTheSmallestSets) {
+// smallest, by enumeration, and be the very set a search alone without the parts finds,
+// also where the parts come from searches split among threads.
+class ExploredParts : public ::testing::TestWithParam<int> {};
+
+TEST_P(ExploredParts, SearchesSkippingThemFindTheSmallestSets) {
   std::mt19937 random(20261211);
   int skipped = 0;  // searches given parts to skip
   for (int trial = 0; trial < 60; ++trial) {
@@ -222,6 +255,7 @@ TEST(HittingSet, SearchesSkippingExploredPartsFindTheSmallestSets) {
       HittingSet search(n, conflicts, excluded, {}, explored);
       search.SetLocalSearch(false);
       search.SetExploredNodesLeast(0);
+      search.SetThreads(GetParam(), 0);
       std::vector<int> found;
       const HittingSet::Result result = search.Solve(n + 1, smallest, {}, found, {});
       if (expected < 0) {
@@ -233,6 +267,7 @@ TEST(HittingSet, SearchesSkippingExploredPartsFindTheSmallestSets) {
       EXPECT_TRUE(Valid(found, conflicts, excluded));
       HittingSet afresh(n, conflicts, excluded);
       afresh.SetLocalSearch(false);
+      afresh.SetThreads(1);
       std::vector<int> same;
       afresh.Solve(n + 1, smallest, {}, same, {});
       EXPECT_EQ(found, same);
@@ -252,6 +287,11 @@ TEST(HittingSet, SearchesSkippingExploredPartsFindTheSmallestSets) {
   }
   EXPECT_GT(skipped, 100);
 }
+
+INSTANTIATE_TEST_SUITE_P(HittingSet, ExploredParts, ::testing::Values(1, 3),
+                         [](const ::testing::TestParamInfo<int>& info) {
+                           return "Threads" + std::to_string(info.param);
+                         });
 
 }  // namespace
 }  // namespace vido

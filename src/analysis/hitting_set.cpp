@@ -1073,6 +1073,7 @@ void HittingSet::Gather() {
     newly_explored_.insert(newly_explored_.end(), helper->newly_explored_.begin(),
                            helper->newly_explored_.end());
     nodes_ += helper->nodes_;
+    helper->shared_.reset();  // (they hold it as it holds them)
   }
   shared_.reset();
 }

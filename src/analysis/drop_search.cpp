@@ -127,7 +127,7 @@ DropSearch::Outcome DropSearch::Master(std::vector<int>& choice, bool& known, bo
   known = false;
   proven = true;
   // Elements of the hitting set problem: the row numbers.
-  HittingSet master(m_ + 1, conflicts_, excluded_, implied_, explored_);
+  HittingSet master(m_ + 1, conflicts_, excluded_, implied_, explored_, true);
   const int limit = best ? static_cast<int>(best->size()) : m_ + 1;
   std::vector<int> set;
   if (guess && master.Guess(limit, smallest_, hint_, set) == HittingSet::Result::kFound) {
@@ -208,8 +208,41 @@ DropSearch::Outcome DropSearch::Test(const std::vector<char>& dropped, bool& con
   // consistency.
   if (conflict.empty()) return Outcome::kNoMore;
   Reduce(conflict);
-  conflicts_.push_back(conflict);
+  AddConflict(conflict);
   return Outcome::kFound;
+}
+
+// Keeps the family minimal as it grows, as the hitting-set search would make it (a set
+// that contains another says nothing more), so that the search need not test it again
+// each time: a conflict containing one known is left out, the known ones containing it
+// go. A subset's rows are all among the set's, and so are the bits of its signature.
+void DropSearch::AddConflict(const std::vector<int>& conflict) {
+  std::uint64_t signature = 0;
+  for (const int row : conflict) signature |= std::uint64_t{1} << (row % 64);
+  auto includes = [](const std::vector<int>& set, const std::vector<int>& part) {
+    return std::includes(set.begin(), set.end(), part.begin(), part.end());
+  };
+  bool supersets = false;
+  for (size_t k = 0; k < conflicts_.size(); ++k) {
+    if ((signatures_[k] & ~signature) == 0 && includes(conflict, conflicts_[k])) return;
+    supersets =
+        supersets || ((signature & ~signatures_[k]) == 0 && includes(conflicts_[k], conflict));
+  }
+  if (supersets) {
+    size_t kept = 0;
+    for (size_t k = 0; k < conflicts_.size(); ++k) {
+      if ((signature & ~signatures_[k]) == 0 && includes(conflicts_[k], conflict)) continue;
+      if (kept != k) {
+        conflicts_[kept] = std::move(conflicts_[k]);
+        signatures_[kept] = signatures_[k];
+      }
+      ++kept;
+    }
+    conflicts_.resize(kept);
+    signatures_.resize(kept);
+  }
+  conflicts_.push_back(conflict);
+  signatures_.push_back(signature);
 }
 
 // Adds the conflict of the inconsistent choice `dropped`, made minimal.

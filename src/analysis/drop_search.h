@@ -1,6 +1,7 @@
 #ifndef VIDO_ANALYSIS_DROP_SEARCH_H_
 #define VIDO_ANALYSIS_DROP_SEARCH_H_
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <utility>
@@ -74,6 +75,7 @@ class DropSearch {
   Outcome Shrink(std::vector<char>& dropped);
   bool Droppable(const std::vector<char>& dropped, int row) const;
   void Reduce(std::vector<int>& conflict);
+  void AddConflict(const std::vector<int>& conflict);
   bool RowsInconsistent();
   Outcome Stopped(SolverStop stop);
 
@@ -85,7 +87,10 @@ class DropSearch {
   std::unique_ptr<SolverSession> small_;
   std::vector<std::vector<double>> a_;  // rows over (lambda, k)
   std::vector<double> b_;               // right-hand sides with the margin
+  // The conflicts found, none containing another, in the order they came, with a
+  // signature each: the bits of their rows modulo 64.
   std::vector<std::vector<int>> conflicts_;
+  std::vector<std::uint64_t> signatures_;
   std::vector<std::pair<int, int>> implied_;  // ImpliedRows
   std::vector<std::vector<int>> excluded_;
   std::vector<std::vector<int>> candidates_;    // consistent choices met on the way

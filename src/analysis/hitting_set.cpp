@@ -109,7 +109,7 @@ int HittingSet::DefaultThreads() {
 HittingSet::HittingSet(int elements, const std::vector<std::vector<int>>& conflicts,
                        const std::vector<std::vector<int>>& excluded,
                        const std::vector<std::pair<int, int>>& implied,
-                       const std::vector<Explored>& explored)
+                       const std::vector<Explored>& explored, bool minimal)
     : n_(elements),
       explored_(explored),
       explored_taking_(elements),
@@ -134,7 +134,15 @@ HittingSet::HittingSet(int elements, const std::vector<std::vector<int>>& confli
     takes_[e].push_back(f);
     leaves_[f].push_back(e);
   }
-  conflicts_.sets = Minimal(conflicts);
+  if (minimal) {
+    // In the order Minimal leaves them.
+    conflicts_.sets = conflicts;
+    std::stable_sort(
+        conflicts_.sets.begin(), conflicts_.sets.end(),
+        [](const std::vector<int>& a, const std::vector<int>& b) { return a.size() < b.size(); });
+  } else {
+    conflicts_.sets = Minimal(conflicts);
+  }
   excluded_.sets = Minimal(excluded);
   // The packing takes the conflicts of one size in this order: those of elements in few
   // others first, as they leave the most room for the rest.

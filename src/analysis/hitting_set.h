@@ -41,11 +41,13 @@ class HittingSet {
   // need not be: one smaller than every such set is the answer when none is below it.
   // `explored`, parts of earlier searches on the same elements and implied pairs (with
   // fewer or the same conflicts and excluded sets), is where the branch and bound does
-  // not go again.
+  // not go again. With `minimal` the caller's conflicts are taken as they are: each
+  // sorted, none repeated, none containing another (the search is then the one it makes
+  // of any family those are the least sets of, in the order they first came).
   HittingSet(int elements, const std::vector<std::vector<int>>& conflicts,
              const std::vector<std::vector<int>>& excluded,
              const std::vector<std::pair<int, int>>& implied = {},
-             const std::vector<Explored>& explored = {});
+             const std::vector<Explored>& explored = {}, bool minimal = false);
 
   // The smallest such set with fewer than `limit` elements (increasing); kNone when
   // there is none, kStopped when `stop` (asked now and then, may be empty) said so.

@@ -64,6 +64,26 @@ int SmallestByEnumeration(int n, const Sets& conflicts, const Sets& excluded,
   return smallest;
 }
 
+// The least sets of a family, each sorted, in the order they first came: what a caller
+// that keeps its family minimal hands over.
+Sets LeastSets(Sets sets) {
+  for (std::vector<int>& set : sets) {
+    std::sort(set.begin(), set.end());
+    set.erase(std::unique(set.begin(), set.end()), set.end());
+  }
+  Sets least;
+  for (size_t k = 0; k < sets.size(); ++k) {
+    bool kept = true;
+    for (size_t j = 0; j < sets.size() && kept; ++j) {
+      const bool within =
+          std::includes(sets[k].begin(), sets[k].end(), sets[j].begin(), sets[j].end());
+      kept = !within || (sets[j] == sets[k] && j >= k);
+    }
+    if (kept) least.push_back(sets[k]);
+  }
+  return least;
+}
+
 // The search against enumeration on one family, with and without its local search (the
 // branch and bound's bounds alone must not cut the smallest set), and without it with
 // every anchor the packing's linear optimum. With implications the
@@ -93,6 +113,13 @@ void CheckAgainstEnumeration(int n, const Sets& conflicts, const Sets& excluded,
     if (threads == 1 && !exact_anchors) alone[local] = found;
     if (threads > 1) {
       EXPECT_EQ(found, alone[local]);
+    }
+    if (threads == 1 && local) {
+      // Given as the least sets, the family is searched the same way.
+      HittingSet least(n, LeastSets(conflicts), excluded, implied, {}, true);
+      std::vector<int> same;
+      least.Solve(n + 1, 0, {}, same, {});
+      EXPECT_EQ(same, found);
     }
     if (local && !implied.empty()) {
       const int any = SmallestByEnumeration(n, conflicts, excluded, {});

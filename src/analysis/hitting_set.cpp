@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <limits>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 #include "lp/solver_session.h"
@@ -569,8 +570,12 @@ void HittingSet::StartHelpers() {
     std::lock_guard<std::mutex> lock(shared->levels[0]);
     shared_ = shared;
   }
-  for (int w = 1; w < threads_; ++w) {
-    shared->threads.emplace_back([helper = shared->workers[w]] { helper->Help(); });
+  // A helper the system gives no thread for is left idle: the others do its share.
+  try {
+    for (int w = 1; w < threads_; ++w) {
+      shared->threads.emplace_back([helper = shared->workers[w]] { helper->Help(); });
+    }
+  } catch (const std::system_error&) {
   }
 }
 

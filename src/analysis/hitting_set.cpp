@@ -28,6 +28,13 @@ constexpr int kAnchorSteps = 300;
 constexpr int kAnchorTrialSteps = 30;
 constexpr int kAnchorFlatSteps = 10;
 
+// Smaller sets first, those of one size in the order they came.
+void SortBySize(std::vector<std::vector<int>>& sets) {
+  std::stable_sort(
+      sets.begin(), sets.end(),
+      [](const std::vector<int>& a, const std::vector<int>& b) { return a.size() < b.size(); });
+}
+
 // Sets that contain another one of the family say nothing more: out they go (so do
 // repeated ones). A kept set is filed under its element in the fewest sets of the family,
 // and a set is tested only against those filed under its own elements.
@@ -38,9 +45,7 @@ std::vector<std::vector<int>> Minimal(std::vector<std::vector<int>> sets) {
     set.erase(std::unique(set.begin(), set.end()), set.end());
     if (!set.empty()) largest = std::max(largest, set.back());
   }
-  std::stable_sort(
-      sets.begin(), sets.end(),
-      [](const std::vector<int>& a, const std::vector<int>& b) { return a.size() < b.size(); });
+  SortBySize(sets);
   const size_t elements = static_cast<size_t>(largest + 1);
   std::vector<int> frequency(elements, 0);
   for (const std::vector<int>& set : sets) {
@@ -138,9 +143,7 @@ HittingSet::HittingSet(int elements, const std::vector<std::vector<int>>& confli
   if (minimal) {
     // In the order Minimal leaves them.
     conflicts_.sets = conflicts;
-    std::stable_sort(
-        conflicts_.sets.begin(), conflicts_.sets.end(),
-        [](const std::vector<int>& a, const std::vector<int>& b) { return a.size() < b.size(); });
+    SortBySize(conflicts_.sets);
   } else {
     conflicts_.sets = Minimal(conflicts);
   }
@@ -403,24 +406,28 @@ bool HittingSet::Search() {
     const size_t mark = trail_.size();
     const int left = excluded_left_;
     queue_.push_back(q);
-    if (Propagate()) {
-      // An excluded set now has an element left out: below lies the part of the search
-      // that keeps it, often a program of its own whose packing is far from its linear
-      // relaxation.
-      bool anchored = false;
-      if (excluded_left_ > left) {
-        if (std::vector<double> u = Anchor(); !u.empty()) {
-          PushAnchor(std::move(u));
-          anchored = true;
-        }
-      }
-      go_on = Search();
-      if (anchored) PopAnchor();
-    }
+    if (Propagate()) go_on = Descend(left);
     Undo(mark);
     if (!go_on) break;
   }
   PopLevel();
+  return go_on;
+}
+
+// Searches below the node just reached, where `left` excluded sets had an element left
+// out at its parent. When one more has one now, below lies the part of the search that
+// keeps it, often a program of its own whose packing is far from its linear relaxation:
+// the node gets an anchor of its own.
+bool HittingSet::Descend(int left) {
+  bool anchored = false;
+  if (excluded_left_ > left) {
+    if (std::vector<double> u = Anchor(); !u.empty()) {
+      PushAnchor(std::move(u));
+      anchored = true;
+    }
+  }
+  const bool go_on = Search();
+  if (anchored) PopAnchor();
   return go_on;
 }
 
@@ -465,12 +472,13 @@ std::vector<char> HittingSet::Way() const {
 
 // The branchings and anchors change under the thread's own lock once helpers run (they
 // read them to take a part).
+std::unique_lock<std::mutex> HittingSet::LockLevels() {
+  if (shared_ == nullptr) return {};
+  return std::unique_lock<std::mutex>(shared_->levels[worker_]);
+}
+
 void HittingSet::PushLevel(const Level& level) {
-  if (shared_ == nullptr) {
-    levels_.push_back(level);
-    return;
-  }
-  std::lock_guard<std::mutex> lock(shared_->levels[worker_]);
+  const auto lock = LockLevels();
   levels_.push_back(level);
 }
 
@@ -480,11 +488,7 @@ void HittingSet::PushLevel(const Level& level) {
 bool HittingSet::Claim(long nodes) {
   const Level second = {levels_.back().first,  best_, nodes, true, false, false, false, false,
                         levels_.back().anchors};
-  if (shared_ == nullptr) {
-    levels_.back() = second;
-    return true;
-  }
-  std::lock_guard<std::mutex> lock(shared_->levels[worker_]);
+  const auto lock = LockLevels();
   // A first way part of which another thread took is not this thread's to note.
   const bool lent = levels_.back().lent;
   if (!levels_.back().stolen) {
@@ -502,11 +506,7 @@ bool HittingSet::Claim(long nodes) {
 }
 
 void HittingSet::PopLevel() {
-  if (shared_ == nullptr) {
-    levels_.pop_back();
-    return;
-  }
-  std::lock_guard<std::mutex> lock(shared_->levels[worker_]);
+  const auto lock = LockLevels();
   levels_.pop_back();
 }
 
@@ -516,20 +516,12 @@ void HittingSet::PushAnchor(std::vector<double> u) {
     if (u[c] > 0) positive[c / 64] |= std::uint64_t{1} << (c % 64);
   }
   auto anchor = std::make_shared<const Multipliers>(Multipliers{std::move(u), std::move(positive)});
-  if (shared_ == nullptr) {
-    anchors_.push_back(std::move(anchor));
-    return;
-  }
-  std::lock_guard<std::mutex> lock(shared_->levels[worker_]);
+  const auto lock = LockLevels();
   anchors_.push_back(std::move(anchor));
 }
 
 void HittingSet::PopAnchor() {
-  if (shared_ == nullptr) {
-    anchors_.pop_back();
-    return;
-  }
-  std::lock_guard<std::mutex> lock(shared_->levels[worker_]);
+  const auto lock = LockLevels();
   anchors_.pop_back();
 }
 
@@ -644,7 +636,7 @@ bool HittingSet::Steal(std::vector<Level>& path,
 void HittingSet::Run(const std::vector<Level>& path,
                      const std::vector<std::shared_ptr<const Multipliers>>& anchors) {
   {
-    std::lock_guard<std::mutex> lock(shared_->levels[worker_]);
+    const auto lock = LockLevels();
     levels_ = path;
     for (Level& level : levels_) level.given = true;
     // The first way of the last is still another thread's.
@@ -663,20 +655,10 @@ void HittingSet::Run(const std::vector<Level>& path,
     queue_.push_back(last || path[d].second ? -path[d].first : path[d].first);
     ok = Propagate();
   }
-  if (ok) {
-    bool anchored = false;
-    if (excluded_left_ > left) {
-      if (std::vector<double> u = Anchor(); !u.empty()) {
-        PushAnchor(std::move(u));
-        anchored = true;
-      }
-    }
-    Search();
-    if (anchored) PopAnchor();
-  }
+  if (ok) Descend(left);
   queue_.clear();
   Undo(root_);
-  std::lock_guard<std::mutex> lock(shared_->levels[worker_]);
+  const auto lock = LockLevels();
   levels_.clear();
   anchors_.clear();
 }
@@ -686,8 +668,7 @@ void HittingSet::Run(const std::vector<Level>& path,
 // left out).
 void HittingSet::NoteExplored() {
   // (Another thread may be reading the branchings to take a part.)
-  std::unique_lock<std::mutex> lock;
-  if (shared_ != nullptr) lock = std::unique_lock<std::mutex>(shared_->levels[worker_]);
+  const auto lock = LockLevels();
   std::vector<int> literals;
   for (Level& level : levels_) {
     literals.push_back(level.first);

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -112,8 +113,10 @@ class HittingSet {
     }
   }
   bool Search();
+  bool Descend(int left);
   bool Poll();
   bool Sync();
+  std::unique_lock<std::mutex> LockLevels();
   void PushLevel(const Level& level);
   bool Claim(long nodes);
   void PopLevel();

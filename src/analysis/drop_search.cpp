@@ -222,25 +222,20 @@ void DropSearch::AddConflict(const std::vector<int>& conflict) {
   auto includes = [](const std::vector<int>& set, const std::vector<int>& part) {
     return std::includes(set.begin(), set.end(), part.begin(), part.end());
   };
-  bool supersets = false;
   for (size_t k = 0; k < conflicts_.size(); ++k) {
     if ((signatures_[k] & ~signature) == 0 && includes(conflict, conflicts_[k])) return;
-    supersets =
-        supersets || ((signature & ~signatures_[k]) == 0 && includes(conflicts_[k], conflict));
   }
-  if (supersets) {
-    size_t kept = 0;
-    for (size_t k = 0; k < conflicts_.size(); ++k) {
-      if ((signature & ~signatures_[k]) == 0 && includes(conflicts_[k], conflict)) continue;
-      if (kept != k) {
-        conflicts_[kept] = std::move(conflicts_[k]);
-        signatures_[kept] = signatures_[k];
-      }
-      ++kept;
+  size_t kept = 0;
+  for (size_t k = 0; k < conflicts_.size(); ++k) {
+    if ((signature & ~signatures_[k]) == 0 && includes(conflicts_[k], conflict)) continue;
+    if (kept != k) {
+      conflicts_[kept] = std::move(conflicts_[k]);
+      signatures_[kept] = signatures_[k];
     }
-    conflicts_.resize(kept);
-    signatures_.resize(kept);
+    ++kept;
   }
+  conflicts_.resize(kept);
+  signatures_.resize(kept);
   conflicts_.push_back(conflict);
   signatures_.push_back(signature);
 }

@@ -137,6 +137,16 @@ DropSearch::Outcome DropSearch::Master(std::vector<int>& choice, bool& known, bo
     hint_ = choice;
     return Outcome::kFound;
   }
+  // The rows a node of the search keeps, checked on the way: a conflict among them prunes
+  // the node and joins the family.
+  const HittingSet::Check check = [this](const std::vector<int>& kept) {
+    return KeptConflict(kept);
+  };
+  if (checked_everywhere_) {
+    master.SetCheck(check, 2, 8, true);
+  } else {
+    master.SetCheck(check);
+  }
   const HittingSet::Result result = master.Solve(
       limit, smallest_, hint_, set, [this] { return port_ != nullptr && port_->PumpEvents(); });
   // What it went through stays valid: conflicts and excluded sets only ever join.
@@ -210,6 +220,21 @@ DropSearch::Outcome DropSearch::Test(const std::vector<char>& dropped, bool& con
   Reduce(conflict);
   AddConflict(conflict);
   return Outcome::kFound;
+}
+
+// A conflict among the rows `kept` (the others dropped), made minimal and added to the
+// family; empty when they hold together, or when the programs cannot tell.
+std::vector<int> DropSearch::KeptConflict(const std::vector<int>& kept) {
+  std::vector<char> dropped(m_, 1);
+  for (const int row : kept) {
+    if (row >= 1 && row <= m_) dropped[row - 1] = 0;
+  }
+  const SolverStop stop = stop_;
+  bool consistent = false;
+  std::vector<int> conflict;
+  if (Test(dropped, consistent, conflict) != Outcome::kFound || consistent) conflict.clear();
+  stop_ = stop;
+  return conflict;
 }
 
 // Keeps the family minimal as it grows, as the hitting-set search would make it (a set

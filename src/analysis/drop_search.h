@@ -38,7 +38,9 @@ std::vector<std::pair<int, int>> ImpliedRows(const DropProgram& drop);
 // The hitting-set search's local search answers first without a proof: a failing guess
 // gives conflicts as well, and a consistent one becomes the set the proven search must
 // beat. What a proven search had gone through by each set it found (sets the linear
-// program then rejects, say) the next ones skip where they look for smaller sets.
+// program then rejects, say) the next ones skip where they look for smaller sets. In
+// the long proofs the search checks on the way down whether the rows its node keeps can
+// hold together (KeptConflict): a conflict among them joins the family at once.
 class DropSearch {
  public:
   enum class Outcome { kFound, kNoMore, kStopped };
@@ -64,6 +66,9 @@ class DropSearch {
     progress_ = std::move(progress);
   }
   SolverStop LastStop() const { return stop_; }
+  // The hitting-set searches check the rows they keep at every other level of every
+  // search, not only in the long proofs (the tests compare the suggestions so).
+  void SetCheckedEverywhere(bool on) { checked_everywhere_ = on; }
 
  private:
   void Report(int found);
@@ -73,6 +78,7 @@ class DropSearch {
   Outcome Learn(const std::vector<char>& dropped, std::vector<int>& conflict);
   Outcome Test(const std::vector<char>& dropped, bool& consistent, std::vector<int>& conflict);
   Outcome Shrink(std::vector<char>& dropped);
+  std::vector<int> KeptConflict(const std::vector<int>& kept);
   bool Droppable(const std::vector<char>& dropped, int row) const;
   void Reduce(std::vector<int>& conflict);
   void AddConflict(const std::vector<int>& conflict);
@@ -97,6 +103,7 @@ class DropSearch {
   std::vector<HittingSet::Explored> explored_;  // what the proven searches went through
   std::vector<int> hint_;                       // the last smallest set meeting the conflicts
   int smallest_ = 0;                            // no set meeting the conflicts is smaller
+  bool checked_everywhere_ = false;
   SolverStop stop_ = SolverStop::kNone;
   std::function<void(int, int)> progress_;
   std::pair<int, int> reported_{-1, -1};

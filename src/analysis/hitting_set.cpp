@@ -4,7 +4,9 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <condition_variable>
 #include <cstdint>
+#include <exception>
 #include <limits>
 #include <mutex>
 #include <system_error>
@@ -27,6 +29,10 @@ constexpr long kImproveStepsMost = 100000;
 constexpr int kAnchorSteps = 300;
 constexpr int kAnchorTrialSteps = 30;
 constexpr int kAnchorFlatSteps = 10;
+
+// The checks asked and not yet learnt from, at most (the caller's thread answers them
+// meanwhile, one after the other).
+constexpr size_t kChecksInFlight = 2;
 
 // Smaller sets first, those of one size in the order they came.
 void SortBySize(std::vector<std::vector<int>>& sets) {
@@ -106,6 +112,18 @@ struct HittingSet::Shared {
   std::vector<HittingSet*> workers;
   std::unique_ptr<std::mutex[]> levels;
   std::vector<std::thread> threads;
+};
+
+// What the search on its own thread shares with the caller's, which runs the checks and
+// the simplex for it: the jobs asked (in order), whether the search has ended, and the
+// word to stop.
+struct HittingSet::Checks {
+  std::mutex mutex;  // of all but `halt`, and of the answers
+  std::condition_variable changed;
+  std::deque<std::function<void()>> jobs;
+  bool ended = false;
+  std::atomic<bool> halt{false};
+  std::exception_ptr failure;
 };
 
 int HittingSet::DefaultThreads() {
@@ -380,6 +398,7 @@ bool HittingSet::Search() {
     if (stopped_) NoteExplored();
     return false;
   }
+  if (!asked_.empty() && !Learn()) return false;
   int branch = -1;
   if (Bound(branch) >= best_) return true;
   if (branch < 0) {
@@ -398,6 +417,7 @@ bool HittingSet::Search() {
   const bool take_first = hinted_[branch] != 0;
   const int first = take_first ? take : leave;
   const long start = nodes_;
+  if (checking_) Ask();
   PushLevel({first, best_, 0, false, false, false, false, false, anchors_.size()});
   bool go_on = true;
   for (const int q : {first, -first}) {
@@ -408,10 +428,178 @@ bool HittingSet::Search() {
     queue_.push_back(q);
     if (Propagate()) go_on = Descend(left);
     Undo(mark);
+    // A conflict learnt below left nothing from this way on: on to the next.
+    if (unwind_ >= static_cast<long>(mark)) {
+      unwind_ = -1;
+      go_on = true;
+    }
     if (!go_on) break;
   }
   PopLevel();
   return go_on;
+}
+
+// Asks the check about the elements this node leaves out, at every kCheckLevels-th level
+// while fewer than kChecksInFlight are unanswered.
+void HittingSet::Ask() {
+  if (check_levels_ <= 0 || levels_.empty() || levels_.size() % check_levels_ != 0 ||
+      asked_.size() >= kChecksInFlight) {
+    return;
+  }
+  std::vector<int> left_out;
+  for (const int e : trail_) {
+    if (state_[e] < 0) left_out.push_back(e);
+  }
+  std::sort(left_out.begin(), left_out.end());
+  asked_.push_back(nodes_ + check_delay_);
+  OnCaller([this, left_out = std::move(left_out)] {
+    std::vector<int> conflict = check_(left_out);
+    if (checks_ == nullptr) {
+      answers_.push_back(std::move(conflict));
+      return;
+    }
+    const std::lock_guard<std::mutex> lock(checks_->mutex);
+    answers_.push_back(std::move(conflict));
+    checks_->changed.notify_all();
+  });
+}
+
+// Learns the conflicts of the checks whose node has come (waiting for their answers);
+// false when the search is to go up: stopped, or left nothing here by a conflict.
+bool HittingSet::Learn() {
+  while (!asked_.empty() && nodes_ >= asked_.front()) {
+    std::vector<int> conflict;
+    {
+      std::unique_lock<std::mutex> lock;
+      if (checks_ != nullptr) {
+        lock = std::unique_lock<std::mutex>(checks_->mutex);
+        checks_->changed.wait(lock, [&] { return !answers_.empty() || checks_->halt; });
+      }
+      if (answers_.empty()) {
+        stopped_ = true;
+        lock = {};
+        NoteExplored();
+        return false;
+      }
+      conflict = std::move(answers_.front());
+      answers_.pop_front();
+    }
+    asked_.pop_front();
+    if (!conflict.empty()) AddConflict(conflict);
+  }
+  return unwind_ < 0;
+}
+
+// Adds a conflict to the family at this node. When every element of it is left out
+// already, the way that left out the last of them leads nowhere: the search goes back up
+// to it (unwind_).
+void HittingSet::AddConflict(const std::vector<int>& conflict) {
+  if (std::any_of(conflict.begin(), conflict.end(), [&](int e) { return e < 0 || e >= n_; })) {
+    return;
+  }
+  const int c = static_cast<int>(conflicts_.sets.size());
+  int free = 0;
+  int taken = 0;
+  for (const int e : conflict) {
+    conflicts_.of[e].push_back(c);
+    free += state_[e] == 0;
+    taken += state_[e] > 0;
+  }
+  conflicts_.sets.push_back(conflict);
+  conflicts_.free.push_back(free);
+  conflicts_.decided.push_back(taken);
+  if (open_.size() * 64 <= static_cast<size_t>(c)) open_.push_back(0);
+  if (taken > 0) return;
+  open_[c / 64] |= std::uint64_t{1} << (c % 64);
+  if (free > 0) return;
+  for (long t = static_cast<long>(trail_.size()) - 1; t >= 0; --t) {
+    if (std::find(conflict.begin(), conflict.end(), trail_[t]) != conflict.end()) {
+      unwind_ = unwind_ < 0 ? t : std::min(unwind_, t);
+      return;
+    }
+  }
+}
+
+// Runs `job` on the caller's thread: at once without a thread of the search's own,
+// otherwise after the jobs asked before it, and waits for it when `wait`.
+void HittingSet::OnCaller(const std::function<void()>& job, bool wait) {
+  if (checks_ == nullptr) {
+    job();
+    return;
+  }
+  std::unique_lock<std::mutex> lock(checks_->mutex);
+  if (!wait) {
+    checks_->jobs.push_back(job);
+    checks_->changed.notify_all();
+    return;
+  }
+  bool done = false;
+  checks_->jobs.push_back([&] {
+    job();
+    const std::lock_guard<std::mutex> lock(checks_->mutex);
+    done = true;
+  });
+  checks_->changed.notify_all();
+  checks_->changed.wait(lock, [&] { return done || checks_->halt; });
+}
+
+// The branch and bound with checks, on a thread of its own while the caller's answers
+// the checks (and asks `stop_`); on the caller's alone if the system gives no thread.
+void HittingSet::Checked() {
+  auto checks = std::make_shared<Checks>();
+  checks_ = checks;
+  std::thread search;
+  try {
+    search = std::thread([this] {
+      Search();
+      const std::lock_guard<std::mutex> lock(checks_->mutex);
+      checks_->ended = true;
+      checks_->changed.notify_all();
+    });
+  } catch (const std::system_error&) {
+    checks_.reset();
+    Search();
+    return;
+  }
+  auto last_asked = std::chrono::steady_clock::now();
+  std::unique_lock<std::mutex> lock(checks->mutex);
+  for (;;) {
+    // (Once stopped, the jobs left wait in vain: the search ends without them.)
+    checks->changed.wait_for(lock, std::chrono::milliseconds(5), [&] {
+      return checks->ended || (!checks->halt && !checks->jobs.empty());
+    });
+    const bool halt = checks->halt;
+    if (!halt && !checks->jobs.empty()) {
+      const std::function<void()> job = std::move(checks->jobs.front());
+      checks->jobs.pop_front();
+      lock.unlock();
+      try {
+        job();
+      } catch (...) {
+        checks->failure = std::current_exception();
+        checks->halt = true;
+      }
+      lock.lock();
+      checks->changed.notify_all();
+    } else if (checks->ended) {
+      break;
+    }
+    if (!halt && stop_ &&
+        std::chrono::steady_clock::now() - last_asked > std::chrono::milliseconds(5)) {
+      lock.unlock();
+      last_asked = std::chrono::steady_clock::now();
+      const bool stop = stop_();
+      lock.lock();
+      if (stop) {
+        checks->halt = true;
+        checks->changed.notify_all();
+      }
+    }
+  }
+  lock.unlock();
+  search.join();
+  checks_.reset();
+  if (checks->failure) std::rethrow_exception(checks->failure);
 }
 
 // Searches below the node just reached, where `left` excluded sets had an element left
@@ -435,10 +623,16 @@ bool HittingSet::Descend(int left) {
 // helpers once the search has taken so many nodes), the others are told.
 bool HittingSet::Poll() {
   if (worker_ != 0) return false;
-  if (shared_ == nullptr && threads_ > 1 && nodes_ > helpers_after_) StartHelpers();
-  if (!stop_ || !stop_()) return false;
-  if (shared_ != nullptr) shared_->halt = true;
-  return true;
+  if (!decided_ && nodes_ > helpers_after_) {
+    // The search alone so far decides what follows: checks where it met an anchor far
+    // below the set to beat, the helpers otherwise.
+    decided_ = true;
+    checking_ = checking_ || (check_ && best_ - lowest_exact_ >= kExactAnchorGap);
+    if (!checking_ && threads_ > 1) StartHelpers();
+  }
+  const bool stop = checks_ != nullptr ? checks_->halt.load() : stop_ && stop_();
+  if (stop && shared_ != nullptr) shared_->halt = true;
+  return stop;
 }
 
 // Brings the set to beat up to the sets the other threads found; false when the search
@@ -546,6 +740,8 @@ void HittingSet::StartHelpers() {
     helper->queue_.clear();
     helper->newly_explored_.clear();
     helper->stop_ = nullptr;
+    helper->check_ = nullptr;
+    helper->checks_.reset();
     helper->worker_ = w;
     helper->nodes_ = 0;
     helper->found_ = false;
@@ -694,7 +890,8 @@ std::vector<double> HittingSet::Anchor() {
                    [&](int a, int b) { return conflicts_.free[a] < conflicts_.free[b]; });
   std::vector<double> u(count, 0.0);
   if (!anchors_.empty()) {
-    for (const int c : open) u[c] = anchors_.back()->u[c];
+    const std::vector<double>& above = anchors_.back()->u;
+    for (const int c : open) u[c] = static_cast<size_t>(c) < above.size() ? above[c] : 0.0;
   }
   // The Lagrangian bound of u, with the load of every free element.
   std::vector<double> load(n_, 0.0);
@@ -762,13 +959,16 @@ std::vector<double> HittingSet::Anchor() {
   }
   // (The simplex runs in the caller's thread only: the helpers do without it.)
   if (anchors_.empty() && worker_ == 0 && target - top >= exact_anchor_gap_) {
-    if (std::vector<double> exact = PackingOptimum(open); !exact.empty()) {
+    std::vector<double> exact;
+    OnCaller([&] { exact = PackingOptimum(open); }, true);
+    if (!exact.empty()) {
       u = std::move(exact);
       if (const double value = lagrangian(); value > top) {
         top = value;
         best = u;
       }
     }
+    lowest_exact_ = std::min(lowest_exact_, taken_ + top);
   }
   if (top < first + 1) return {};
   return best;
@@ -1104,11 +1304,24 @@ HittingSet::Result HittingSet::Solve(int limit, int known, const std::vector<int
   limit_ = best_;
   found_ = false;
   nodes_ = 0;
+  asked_.clear();
+  answers_.clear();
+  unwind_ = -1;
+  decided_ = false;
+  checking_ = check_ && check_always_;
+  lowest_exact_ = std::numeric_limits<double>::infinity();
   if (best_ > known_ && Propagate()) {
     root_ = trail_.size();
-    Search();
+    if (check_ && threads_ > 1) {
+      Checked();
+    } else {
+      Search();
+    }
     if (shared_ != nullptr) Gather();
   }
+  asked_.clear();
+  answers_.clear();
+  unwind_ = -1;
   Undo(0);
   if (stopped_) return Result::kStopped;
   if (best_state_.empty()) return Result::kNone;

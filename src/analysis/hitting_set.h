@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -22,7 +23,8 @@ namespace vido {
 // Before it, a local search from a hint looks for a set to beat, often one of the size
 // known to be the least, which ends the search at once. Parts of the sets an earlier
 // search went through whole, on fewer conflicts, are not searched again. A search of
-// many nodes is split among the machine's threads, with the same answer.
+// many nodes is split among the machine's threads, with the same answer; one that is a
+// long proof asks the caller's test of its nodes instead, which gives more conflicts.
 class HittingSet {
  public:
   enum class Result { kFound, kNone, kStopped };
@@ -79,12 +81,34 @@ class HittingSet {
     threads_ = std::max(1, threads);
     helpers_after_ = after_nodes;
   }
+  // A test of the elements a node leaves out (increasing): a conflict made of some of
+  // them (one every set the caller wants meets), empty when it finds none. With one, the
+  // branch and bound asks it now and then on the way down, on the caller's thread (the
+  // search then runs on another when it may use two), and the conflicts it answers join
+  // the family at nodes the search alone decides, so that the answer is the same however
+  // the threads run. No set meeting both the conflicts given and those learnt is smaller
+  // than the answer; the answer meets those given (a conflict learnt after it was found
+  // it may miss: the caller's own test of it finds that).
+  using Check = std::function<std::vector<int>(const std::vector<int>& left_out)>;
+  // The check is asked at every `levels`-th level of the tree, and what it answers is
+  // learnt `delay` nodes later: in searches whose first nodes met an anchor far below the
+  // set to beat (the long proofs), from there on; with `always` in every search, from its
+  // root. (The tests ask it everywhere.)
+  void SetCheck(Check check, int levels = kCheckLevels, long delay = kCheckDelay,
+                bool always = false) {
+    check_ = std::move(check);
+    check_levels_ = levels;
+    check_delay_ = delay;
+    check_always_ = always;
+  }
   // The parts the last Solve had gone through whole by each set it found (and where it
-  // was stopped), for the searches after it; those of few nodes are left out.
+  // was stopped), for the searches after it (with the conflicts it learnt from the check
+  // among theirs); those of few nodes are left out.
   const std::vector<Explored>& NewlyExplored() const { return newly_explored_; }
 
  private:
   struct Shared;
+  struct Checks;
   struct Multipliers;
   struct Level;
   struct Family {
@@ -106,7 +130,10 @@ class HittingSet {
   template <typename F>
   void ForEachOpen(F f, const std::vector<std::uint64_t>* among = nullptr) const {
     for (size_t w = 0; w < open_.size(); ++w) {
-      const std::uint64_t open = among != nullptr ? open_[w] & (*among)[w] : open_[w];
+      // (An anchor's bits end where the conflicts learnt after it begin.)
+      const std::uint64_t open = among == nullptr    ? open_[w]
+                                 : w < among->size() ? open_[w] & (*among)[w]
+                                                     : 0;
       for (std::uint64_t bits = open; bits != 0; bits &= bits - 1) {
         f(static_cast<int>(w * 64) + std::countr_zero(bits));
       }
@@ -114,6 +141,11 @@ class HittingSet {
   }
   bool Search();
   bool Descend(int left);
+  void Ask();
+  bool Learn();
+  void AddConflict(const std::vector<int>& conflict);
+  void OnCaller(const std::function<void()>& job, bool wait = false);
+  void Checked();
   bool Poll();
   bool Sync();
   std::unique_lock<std::mutex> LockLevels();
@@ -140,6 +172,25 @@ class HittingSet {
   int n_ = 0;
   Family conflicts_;
   Family excluded_;
+  // The checks: those asked and not yet learnt from (the node at which each is learnt),
+  // their answers in order, the thread answering them (none: they are answered at once),
+  // and where a conflict learnt left the search nothing: the place on the trail of its
+  // last element left out, the way below which the search goes back to.
+  static constexpr int kCheckLevels = 16;
+  static constexpr long kCheckDelay = 256;
+  Check check_;
+  int check_levels_ = kCheckLevels;
+  long check_delay_ = kCheckDelay;
+  bool check_always_ = false;
+  bool decided_ = false;   // whether the search has begun what follows its first nodes
+  bool checking_ = false;  // it asks the check
+  // The least bound of an exact anchor (see Anchor) among the first nodes: where the set
+  // to beat is still kExactAnchorGap above it, the search is a long proof: the checks pay.
+  double lowest_exact_ = 0;
+  std::deque<long> asked_;
+  std::deque<std::vector<int>> answers_;
+  std::shared_ptr<Checks> checks_;
+  long unwind_ = -1;
   // The explored parts, and per element those whose literal taking it (leaving it out)
   // is, with the count of each part's literals the node holds: a node that holds them
   // all lies in the part.

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <random>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -221,8 +222,70 @@ TEST(HittingSet, SmallestSetKeepingOneOfAnExcludedSetAgreesWithEnumeration) {
   }
 }
 
-// Alone, or with helpers that the caller's thread tells to stop: at once, or asked the
-// third time (the larger family takes far longer than that).
+// Searches that check the elements their nodes leave out against conflicts only the
+// check knows, each learnt a few nodes after it was asked: the answer meets the
+// conflicts given and is no smaller than their smallest set, nor larger than the smallest
+// set that meets the check's conflicts too. It is the very set whether the checks are
+// answered at once or by the caller's thread while the search runs on another, and the
+// checks and the exact anchors' simplex run on the caller's thread.
+TEST(HittingSet, ChecksOnTheWayGiveTheSameSetOnAnyThreads) {
+  std::mt19937 random(20261213);
+  auto draw = [&](int n, int count, int size) {
+    Sets sets(count);
+    for (std::vector<int>& set : sets) {
+      for (int t = 0; t < size; ++t) set.push_back(static_cast<int>(random() % n));
+      std::sort(set.begin(), set.end());
+      set.erase(std::unique(set.begin(), set.end()), set.end());
+    }
+    return sets;
+  };
+  int learnt = 0;
+  int raised = 0;  // answers above the given conflicts' least size
+  for (int trial = 0; trial < 100; ++trial) {
+    SCOPED_TRACE(testing::Message() << "trial " << trial);
+    const int n = 14 + static_cast<int>(random() % 5);
+    const Sets given = draw(n, 16, 3);
+    const Sets hidden = draw(n, 16, 2 + trial % 2);
+    Sets all = given;
+    all.insert(all.end(), hidden.begin(), hidden.end());
+    const int least = SmallestByEnumeration(n, given, {}, {});
+    const int most = SmallestByEnumeration(n, all, {}, {});
+    std::vector<int> found[2];
+    for (const int threads : {1, 2}) {
+      HittingSet search(n, given, {});
+      search.SetLocalSearch(false);
+      if (trial % 2 == 0) search.SetExactAnchorGap(0);
+      search.SetThreads(threads, 0);
+      const std::thread::id caller = std::this_thread::get_id();
+      bool elsewhere = false;
+      search.SetCheck(
+          [&](const std::vector<int>& left_out) {
+            elsewhere = elsewhere || std::this_thread::get_id() != caller;
+            for (const std::vector<int>& set : hidden) {
+              if (Contains(left_out, set)) {
+                ++learnt;
+                return set;
+              }
+            }
+            return std::vector<int>{};
+          },
+          1, trial % 3, true);
+      std::vector<int>& set = found[threads - 1];
+      ASSERT_EQ(search.Solve(n + 1, 0, {}, set, {}), HittingSet::Result::kFound);
+      EXPECT_FALSE(elsewhere);
+      EXPECT_TRUE(Valid(set, given, {}));
+      EXPECT_GE(static_cast<int>(set.size()), least);
+      EXPECT_LE(static_cast<int>(set.size()), most);
+    }
+    EXPECT_EQ(found[0], found[1]);
+    raised += static_cast<int>(found[0].size()) > least;
+  }
+  EXPECT_GT(learnt, 100);
+  EXPECT_GT(raised, 3);
+}
+
+// Alone, or with helpers, or with checks, that the caller's thread tells to stop: at once,
+// or asked the third time (the larger family takes far longer than that).
 TEST(HittingSet, AStopRequestEndsALongSearch) {
   // Random triples, many to an element: a search of many nodes.
   auto triples = [](int n, int count) {
@@ -245,13 +308,18 @@ TEST(HittingSet, AStopRequestEndsALongSearch) {
     EXPECT_TRUE(found.empty());
     EXPECT_EQ(search.Solve(61, 0, {}, found, [] { return false; }), HittingSet::Result::kFound);
     EXPECT_TRUE(Valid(found, small, {}));
-    HittingSet longer(90, large, {});
-    longer.SetThreads(threads, 0);
-    longer.SetLocalSearch(false);
-    int asked = 0;
-    EXPECT_EQ(longer.Solve(91, 0, {}, found, [&] { return ++asked == 3; }),
-              HittingSet::Result::kStopped);
-    EXPECT_EQ(asked, 3);
+    // Also with checks: the search on a thread of its own, asked by the caller's.
+    for (const bool checked : {false, true}) {
+      HittingSet longer(90, large, {});
+      longer.SetThreads(threads, 0);
+      longer.SetLocalSearch(false);
+      if (checked)
+        longer.SetCheck([](const std::vector<int>&) { return std::vector<int>{}; }, 4, 16, true);
+      int asked = 0;
+      EXPECT_EQ(longer.Solve(91, 0, {}, found, [&] { return ++asked == 3; }),
+                HittingSet::Result::kStopped);
+      EXPECT_EQ(asked, 3);
+    }
   }
 }
 

@@ -314,6 +314,51 @@ TEST(DropProgramDifferential, PlantedContradictions) {
   }
 }
 
+// With the rows each node keeps checked in every search (by default only in the long
+// proofs), the suggestions have the sizes they have without, each restores consistency,
+// and a second run gives the same sets.
+TEST(DropProgramDifferential, SearchesCheckedEverywhereSuggestTheSameSizes) {
+  FakeUserPort port;
+  SolverSetUserPort(&port);
+  std::vector<Workspace> problems;
+  problems.push_back(testing::InconsistentProblem(5, 6, 60, 40, 3));
+  problems.push_back(testing::InconsistentProblem(12, 10, 300, 200, 8));
+  for (int seed = 1; seed <= 12; ++seed) {
+    std::mt19937 rng(seed);
+    problems.emplace_back();
+    testing::MakeRandomProblem(problems.back(), rng, true);
+  }
+  int compared = 0;
+  for (Workspace& ws : problems) {
+    CalcRangeItemClick(ws, port);
+    if (ws.RangesValid || !ws.ResultsAvailable) continue;
+    const DropProgram drop = ReadDropProgram(ws);
+    auto suggest = [&](bool checked) {
+      DropSearch search(drop, nullptr);
+      search.SetCheckedEverywhere(checked);
+      std::vector<std::vector<int>> sets;
+      std::vector<int> dropped;
+      std::vector<double> solution;
+      while (sets.size() < 5 && search.Next(dropped, solution) == DropSearch::Outcome::kFound) {
+        sets.push_back(dropped);
+        search.Exclude(dropped);
+      }
+      return sets;
+    };
+    const std::vector<std::vector<int>> plain = suggest(false);
+    const std::vector<std::vector<int>> checked = suggest(true);
+    EXPECT_EQ(suggest(true), checked);
+    ASSERT_EQ(checked.size(), plain.size());
+    for (size_t k = 0; k < checked.size(); ++k) {
+      EXPECT_EQ(checked[k].size(), plain[k].size()) << k;
+      EXPECT_TRUE(RestoresConsistency(drop, checked[k])) << JoinForTest(checked[k]);
+    }
+    ++compared;
+  }
+  SolverSetUserPort(nullptr);
+  EXPECT_GT(compared, 4);
+}
+
 // Whether the rows `kept` can hold together, every other row relaxed by 999 as in the
 // drop program: GLPK's exact simplex over lambda and the weights alone.
 bool KeptRowsHold(const DropProgram& drop, const std::vector<int>& kept) {

@@ -619,8 +619,9 @@ bool HittingSet::Descend(int left) {
   return go_on;
 }
 
-// Whether the search is to stop: the caller's thread asks `stop_` (and starts the
-// helpers once the search has taken so many nodes), the others are told.
+// Whether the search is to stop: the first thread asks `stop_`, or is told by the
+// caller's when it runs beside it (and, once the search has taken so many nodes, starts
+// the checks or the helpers); the others are told.
 bool HittingSet::Poll() {
   if (worker_ != 0) return false;
   if (!decided_ && nodes_ > helpers_after_) {

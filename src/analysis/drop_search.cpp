@@ -15,6 +15,8 @@ namespace {
 constexpr double kRelaxation = 999;
 // A Farkas optimum this small may be rounding: the check decides.
 constexpr double kDoubtfulProof = 1e-7;
+// The failed guesses in a row that do not grow after which the next choice is proven.
+constexpr int kStalledGuesses = 8;
 
 }  // namespace
 
@@ -302,6 +304,8 @@ DropSearch::Outcome DropSearch::Next(std::vector<int>& dropped, std::vector<doub
   std::vector<int> choice;
   std::vector<int> conflict;
   bool guess = true;
+  int stalled = 0;         // failed guesses none larger than the largest before them
+  int largest_failed = 0;  // since the last proof
   for (;;) {
     if (port_ != nullptr && port_->PumpEvents()) return Stopped(SolverStop::kCancelled);
     bool known = false;
@@ -322,7 +326,22 @@ DropSearch::Outcome DropSearch::Next(std::vector<int>& dropped, std::vector<doub
       continue;
     }
     if (known) return Stopped(SolverStop::kNumerical);  // held before, not now
-    guess = true;
+    // Guesses that fail without growing (none larger than the largest since the last
+    // proof) find sets the conflicts known cannot tell from the answer, and each runs its
+    // local search to the end, as nothing proves a size below them: after so many, the
+    // branch and bound's proof raises the least size instead, and the guesses after it
+    // end at a set of that size.
+    if (proven || static_cast<int>(choice.size()) > largest_failed) {
+      stalled = 0;
+      largest_failed = proven ? 0 : static_cast<int>(choice.size());
+    } else {
+      ++stalled;
+    }
+    guess = stalled < kStalledGuesses;
+    if (!guess) {
+      stalled = 0;
+      largest_failed = 0;
+    }
     // Its conflict joins the others, and so do the conflicts met on the way to a
     // consistent wider choice: the rows of each conflict are dropped in turn, except
     // those no choice may drop together with the others (the wider choice would contain

@@ -338,10 +338,6 @@ DropSearch::Outcome DropSearch::Next(std::vector<int>& dropped, std::vector<doub
       ++stalled;
     }
     guess = stalled < kStalledGuesses;
-    if (!guess) {
-      stalled = 0;
-      largest_failed = 0;
-    }
     // Its conflict joins the others, and so do the conflicts met on the way to a
     // consistent wider choice: the rows of each conflict are dropped in turn, except
     // those no choice may drop together with the others (the wider choice would contain

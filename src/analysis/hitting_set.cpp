@@ -454,13 +454,10 @@ void HittingSet::Ask() {
   asked_.push_back(nodes_ + check_delay_);
   OnCaller([this, left_out = std::move(left_out)] {
     std::vector<int> conflict = check_(left_out);
-    if (checks_ == nullptr) {
-      answers_.push_back(std::move(conflict));
-      return;
-    }
-    const std::lock_guard<std::mutex> lock(checks_->mutex);
+    std::unique_lock<std::mutex> lock;
+    if (checks_ != nullptr) lock = std::unique_lock<std::mutex>(checks_->mutex);
     answers_.push_back(std::move(conflict));
-    checks_->changed.notify_all();
+    if (checks_ != nullptr) checks_->changed.notify_all();
   });
 }
 
@@ -1320,9 +1317,6 @@ HittingSet::Result HittingSet::Solve(int limit, int known, const std::vector<int
     }
     if (shared_ != nullptr) Gather();
   }
-  asked_.clear();
-  answers_.clear();
-  unwind_ = -1;
   Undo(0);
   if (stopped_) return Result::kStopped;
   if (best_state_.empty()) return Result::kNone;

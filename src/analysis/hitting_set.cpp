@@ -439,8 +439,8 @@ bool HittingSet::Search() {
   return go_on;
 }
 
-// Asks the check about the elements this node leaves out, at every kCheckLevels-th level
-// while fewer than kChecksInFlight are unanswered.
+// Asks the check about the elements this node leaves out, at every check_levels_-th level
+// (SetCheck) while fewer than kChecksInFlight are unanswered.
 void HittingSet::Ask() {
   if (check_levels_ <= 0 || levels_.empty() || levels_.size() % check_levels_ != 0 ||
       asked_.size() >= kChecksInFlight) {
